@@ -1,0 +1,111 @@
+#include "platform/ui/Application.h"
+
+#include <algorithm>
+
+#include "platform/ui/Form.h"
+#include "platform/ui/Synchronize.h"
+#include "platform/ui/Timer.h"
+
+TApplication* Application = nullptr;
+
+TApplication::TApplication(std::unique_ptr<TBackend> backend) : TComponent(nullptr), FBackend(std::move(backend)) {
+  Application = this;
+  SetWakeMainThread([b = FBackend.get()] { b->Wake(); });
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while the backend they live on is still there.
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  SetWakeMainThread(nullptr);
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::AfterFormCreated(TForm* form) {
+  if (!FMainForm) FMainForm = form;
+  form->DoCreate();
+}
+
+void TApplication::AddForm(TForm* form) { FForms.push_back(form); }
+
+void TApplication::RemoveForm(TForm* form) {
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+  if (FMainForm == form) FMainForm = nullptr;
+}
+
+void TApplication::Run() {
+  if (FMainForm) FMainForm->Show();
+  while (!FTerminated) {
+    if (!ProcessPass() && !FTerminated) WaitMessage(INFINITE);
+  }
+}
+
+void TApplication::ProcessMessages() { ProcessPass(); }
+
+void TApplication::WaitMessage(uint32_t timeoutMs) {
+  if (SyncEvent().IsSet()) return;
+  FBackend->WaitEvent(std::min(timeoutMs, TTimerList::TimeToNextTick()));
+}
+
+bool TApplication::ProcessPass() {
+  bool worked = CheckSynchronize();
+  worked |= TTimerList::FireDueTimers();
+  TBackendEvent e;
+  while (FBackend->PollEvent(e)) {
+    worked = true;
+    try {
+      DispatchEvent(e);
+    } catch (...) {
+      HandleCurrentException(this);
+    }
+  }
+  const std::vector<TForm*> forms = FForms;  // a paint may close a form
+  for (TForm* f : forms) {
+    try {
+      f->PaintPending();
+    } catch (...) {
+      HandleCurrentException(f);
+    }
+    f->PresentDirty();
+  }
+  return worked;
+}
+
+void TApplication::DispatchEvent(const TBackendEvent& e) {
+  for (TForm* f : FForms) {
+    if (f->WindowHandle() != e.Window) continue;
+    if (e.Kind == TBackendEventKind::Close)
+      f->Close();
+    else
+      f->DispatchInput(e);
+    return;
+  }
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  FBackend->Wake();
+}
+
+void TApplication::WakeUp() { FBackend->Wake(); }
+
+void TApplication::HandleException(TObject* Sender, const std::exception& E) {
+  const auto* own = dynamic_cast<const Exception*>(&E);
+  const Exception wrapped(E.what());
+  const Exception& ex = own ? *own : wrapped;
+  if (OnException)
+    OnException(Sender, ex);
+  else
+    MessageBox(ex.Message());
+}
+
+void TApplication::HandleCurrentException(TObject* Sender) {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    HandleException(Sender, e);
+  } catch (...) {
+    HandleException(Sender, Exception("Unknown exception"));
+  }
+}
+
+void TApplication::MessageBox(const std::string& text) { FBackend->MessageBox(Title, text); }

@@ -1,0 +1,73 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/Types.h"
+
+// How a form reaches a screen. One backend serves the whole program; all calls but Wake
+// are made on the user-interface thread.
+
+struct TWindowSpec {
+  std::string Caption;
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  bool ToolWindow = true;   // small caption, no minimise or maximise, not resizable
+  bool Centered = true;     // centred on the screen
+};
+
+// An icon image: 0x00RRGGBB pixels, row-major, with a separate opacity per pixel.
+struct TIconImage {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint32_t> Pixels;
+  std::vector<uint8_t> Alpha;
+};
+
+enum class TBackendEventKind { Close, Expose, MouseMove, MouseLeave, MouseDown, MouseUp };
+
+struct TBackendEvent {
+  TBackendEventKind Kind;
+  int Window = 0;
+  int X = 0;
+  int Y = 0;
+};
+
+// A region of a back buffer: 0x00RRGGBB pixels, `Stride` pixels per row.
+struct TPixelView {
+  const uint32_t* Pixels = nullptr;
+  int Width = 0;
+  int Height = 0;
+  int Stride = 0;
+};
+
+class TBackend {
+ public:
+  virtual ~TBackend() = default;
+
+  virtual int CreateWindow(const TWindowSpec& spec) = 0;  // hidden until ShowWindow
+  virtual void ShowWindow(int window) = 0;
+  virtual void DestroyWindow(int window) = 0;
+  virtual void SetCaption(int window, const std::string& caption) = 0;
+  virtual void SetIcon(int window, const std::vector<TIconImage>& sizes) = 0;
+  // Where the window's client area is on the screen, and its size.
+  virtual TRect ClientBounds(int window) = 0;
+
+  // Copies the dirty rectangles of the back buffer to the window.
+  virtual void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) = 0;
+
+  // Takes the next input event, if any; never blocks.
+  virtual bool PollEvent(TBackendEvent& event) = 0;
+  // Blocks until an input event is waiting, Wake was called, or the time (ms, INFINITE =
+  // no limit) is up. A Wake that comes before the wait is not lost.
+  virtual void WaitEvent(uint32_t timeoutMs) = 0;
+  // Any thread: ends a WaitEvent now or the next one at once.
+  virtual void Wake() = 0;
+
+  // A modal message box with one text and an OK button.
+  virtual void MessageBox(const std::string& title, const std::string& text) = 0;
+  // A cursor image registered under a number; 1-bit image and mask, as 0/1 bytes.
+  virtual void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
+                              const std::vector<uint8_t>& mask, int hotX, int hotY) = 0;
+};
