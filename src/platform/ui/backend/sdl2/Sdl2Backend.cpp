@@ -1,0 +1,183 @@
+#include "platform/ui/backend/sdl2/Sdl2Backend.h"
+
+#include <SDL.h>
+
+#include <map>
+
+#include "platform/kernel/EventObject.h"
+#include "platform/ui/Exception.h"
+
+namespace {
+
+// All SDL state of the program in one place.
+class TSdl2Backend : public TBackend {
+ public:
+  TSdl2Backend() {
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
+      throw Exception(std::string("cannot open the display: ") + SDL_GetError());
+    FWakeEvent = SDL_RegisterEvents(1);
+  }
+
+  ~TSdl2Backend() override {
+    for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
+    for (auto& [id, w] : FWindows) SDL_DestroyWindow(w);
+    SDL_Quit();
+  }
+
+  int CreateWindow(const TWindowSpec& spec) override {
+    const int pos = spec.Centered ? int(SDL_WINDOWPOS_CENTERED) : int(SDL_WINDOWPOS_UNDEFINED);
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (spec.ToolWindow) flags |= SDL_WINDOW_UTILITY;
+    SDL_Window* w = SDL_CreateWindow(spec.Caption.c_str(), pos, pos, spec.ClientWidth, spec.ClientHeight, flags);
+    if (!w) throw Exception(std::string("cannot create the window: ") + SDL_GetError());
+    // Equal minimum and maximum sizes keep window managers from resizing or maximising it.
+    SDL_SetWindowMinimumSize(w, spec.ClientWidth, spec.ClientHeight);
+    SDL_SetWindowMaximumSize(w, spec.ClientWidth, spec.ClientHeight);
+    SDL_SetWindowResizable(w, SDL_FALSE);
+    const int id = int(SDL_GetWindowID(w));
+    FWindows[id] = w;
+    return id;
+  }
+
+  void ShowWindow(int window) override {
+    if (SDL_Window* w = Find(window)) SDL_ShowWindow(w);
+  }
+
+  void DestroyWindow(int window) override {
+    if (SDL_Window* w = Find(window)) SDL_DestroyWindow(w);
+    FWindows.erase(window);
+  }
+
+  void SetCaption(int window, const std::string& caption) override {
+    if (SDL_Window* w = Find(window)) SDL_SetWindowTitle(w, caption.c_str());
+  }
+
+  void SetIcon(int window, const std::vector<TIconImage>& sizes) override {
+    SDL_Window* w = Find(window);
+    if (!w || sizes.empty()) return;
+    const TIconImage* best = &sizes[0];
+    for (const auto& s : sizes)
+      if (s.Width > best->Width) best = &s;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, best->Width, best->Height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon) return;
+    for (int y = 0; y < best->Height; ++y) {
+      auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) + y * icon->pitch);
+      for (int x = 0; x < best->Width; ++x) {
+        const size_t i = size_t(y * best->Width + x);
+        const Uint32 alpha = i < best->Alpha.size() ? best->Alpha[i] : 255;
+        row[x] = (alpha << 24) | (best->Pixels[i] & 0xFFFFFF);
+      }
+    }
+    SDL_SetWindowIcon(w, icon);
+    SDL_FreeSurface(icon);
+  }
+
+  TRect ClientBounds(int window) override {
+    SDL_Window* w = Find(window);
+    if (!w) return {};
+    int x, y, width, height;
+    SDL_GetWindowPosition(w, &x, &y);
+    SDL_GetWindowSize(w, &width, &height);
+    return Bounds(x, y, width, height);
+  }
+
+  void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) override {
+    SDL_Window* w = Find(window);
+    if (!w || dirty.empty()) return;
+    SDL_Surface* target = SDL_GetWindowSurface(w);
+    if (!target) return;
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(buffer.Pixels), buffer.Width, buffer.Height, 32, buffer.Stride * 4,
+        SDL_PIXELFORMAT_RGB888);
+    if (!source) return;
+    std::vector<SDL_Rect> rects;
+    for (const TRect& r : dirty) {
+      SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
+      SDL_Rect d = s;
+      SDL_BlitSurface(source, &s, target, &d);
+      rects.push_back(s);
+    }
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurfaceRects(w, rects.data(), int(rects.size()));
+  }
+
+  bool PollEvent(TBackendEvent& event) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+      if (Translate(e, event)) return true;
+    }
+    return false;
+  }
+
+  void WaitEvent(uint32_t timeoutMs) override {
+    if (timeoutMs == INFINITE)
+      SDL_WaitEvent(nullptr);
+    else
+      SDL_WaitEventTimeout(nullptr, int(timeoutMs));
+  }
+
+  void Wake() override {
+    SDL_Event e{};
+    e.type = FWakeEvent;
+    SDL_PushEvent(&e);
+  }
+
+  void MessageBox(const std::string& title, const std::string& text) override {
+    SDL_Window* parent = FWindows.empty() ? nullptr : FWindows.begin()->second;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
+  }
+
+  void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
+                      const std::vector<uint8_t>& mask, int hotX, int hotY) override {
+    // SDL takes one bit per pixel, most significant bit first, rows padded to bytes.
+    const int rowBytes = (width + 7) / 8;
+    std::vector<Uint8> data(size_t(rowBytes * height)), bits(size_t(rowBytes * height));
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const size_t i = size_t(y * width + x), b = size_t(y * rowBytes + x / 8);
+        const Uint8 bit = Uint8(0x80 >> (x % 8));
+        if (i < image.size() && image[i]) data[b] |= bit;
+        if (i < mask.size() && mask[i]) bits[b] |= bit;
+      }
+    if (SDL_Cursor* c = SDL_CreateCursor(data.data(), bits.data(), width, height, hotX, hotY)) {
+      if (FCursors.count(id)) SDL_FreeCursor(FCursors[id]);
+      FCursors[id] = c;
+    }
+  }
+
+ private:
+  SDL_Window* Find(int window) {
+    auto it = FWindows.find(window);
+    return it == FWindows.end() ? nullptr : it->second;
+  }
+
+  bool Translate(const SDL_Event& e, TBackendEvent& out) {
+    if (e.type == SDL_MOUSEMOTION) {
+      out = {TBackendEventKind::MouseMove, int(e.motion.windowID), e.motion.x, e.motion.y};
+      return true;
+    }
+    if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
+      out = {e.type == SDL_MOUSEBUTTONDOWN ? TBackendEventKind::MouseDown : TBackendEventKind::MouseUp,
+             int(e.button.windowID), e.button.x, e.button.y};
+      return true;
+    }
+    if (e.type != SDL_WINDOWEVENT) return false;
+    const int id = int(e.window.windowID);
+    switch (e.window.event) {
+      case SDL_WINDOWEVENT_CLOSE: out = {TBackendEventKind::Close, id, 0, 0}; return true;
+      case SDL_WINDOWEVENT_EXPOSED: out = {TBackendEventKind::Expose, id, 0, 0}; return true;
+      case SDL_WINDOWEVENT_LEAVE: out = {TBackendEventKind::MouseLeave, id, 0, 0}; return true;
+      default: return false;
+    }
+  }
+
+  std::map<int, SDL_Window*> FWindows;
+  std::map<int, SDL_Cursor*> FCursors;
+  Uint32 FWakeEvent = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TBackend> CreateSdl2Backend() { return std::make_unique<TSdl2Backend>(); }
