@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/kernel/Sleep.h"
+#include "platform/kernel/Tick.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Synchronize.h"
+#include "platform/ui/Thread.h"
+#include "platform/ui/Timer.h"
+#include "platform/ui/backend/headless/HeadlessBackend.h"
+
+namespace {
+
+struct Fixture : ::testing::Test {
+  THeadlessBackend* backend = new THeadlessBackend;
+  TApplication app{std::unique_ptr<TBackend>(backend)};
+
+  // Pumps the loop until done() or the deadline; false on the deadline.
+  template <class F>
+  bool PumpUntil(F done, uint32_t deadlineMs = 5000) {
+    const uint64_t end = GetTickCount64() + deadlineMs;
+    while (!done()) {
+      if (GetTickCount64() > end) return false;
+      app.ProcessMessages();
+      app.WaitMessage(10);
+    }
+    return true;
+  }
+};
+
+class TLambdaThread : public TThread {
+ public:
+  explicit TLambdaThread(std::function<void(TLambdaThread&)> body) : TThread(true), FBody(std::move(body)) {}
+  ~TLambdaThread() override {
+    Terminate();
+    WaitFor();
+  }
+  using TThread::Synchronize;
+
+ protected:
+  void Execute() override { FBody(*this); }
+
+ private:
+  std::function<void(TLambdaThread&)> FBody;
+};
+
+class TCountingComponent : public TComponent {
+ public:
+  TCountingComponent(TComponent* owner, std::vector<int>& log, int id) : TComponent(owner), FLog(log), FId(id) {}
+  ~TCountingComponent() override { FLog.push_back(FId); }
+
+ private:
+  std::vector<int>& FLog;
+  int FId;
+};
+
+}  // namespace
+
+using Components = Fixture;
+using HandOver = Fixture;
+using Timers = Fixture;
+using MessageLoop = Fixture;
+using Forms = Fixture;
+
+TEST_F(Components, OwnerFreesOwnedLastFirstAndEarlyFreeLeavesTheList) {
+  std::vector<int> log;
+  {
+    TComponent owner(nullptr);
+    new TCountingComponent(&owner, log, 1);
+    auto* two = new TCountingComponent(&owner, log, 2);
+    new TCountingComponent(&owner, log, 3);
+    delete two;
+    EXPECT_EQ(owner.ComponentCount(), 2);
+  }
+  EXPECT_EQ(log, (std::vector<int>{2, 3, 1}));
+}
+
+TEST(Persistent, AssignOfAnUnknownClassRaisesTheFrenchMessage) {
+  TPersistent a, b;
+  try {
+    a.Assign(&b);
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Impossible d'affecter TPersistent \u00e0 TPersistent");
+  }
+  EXPECT_THROW(a.Assign(nullptr), EConvertError);
+}
+
+TEST_F(HandOver, WorkerBlocksUntilTheRoutineRanOnTheUiThread) {
+  std::atomic<bool> ranOnMain{false}, returned{false};
+  TLambdaThread t([&](TLambdaThread& self) {
+    self.Synchronize([&] { ranOnMain = IsMainThread(); });
+    returned = true;
+  });
+  t.Start();
+  Sleep(30);
+  EXPECT_FALSE(returned);  // nobody served the queue yet
+  ASSERT_TRUE(PumpUntil([&] { return returned.load(); }));
+  EXPECT_TRUE(ranOnMain);
+}
+
+TEST_F(HandOver, WaitForServesAPendingHandOver) {
+  std::atomic<int> served{0};
+  TLambdaThread t([&](TLambdaThread& self) {
+    for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; });
+  });
+  t.Start();
+  t.WaitFor();  // would never return if hand-overs were not served while waiting
+  EXPECT_EQ(served, 3);
+}
+
+TEST_F(HandOver, ExceptionOfTheRoutineReachesTheWorker) {
+  std::atomic<bool> caught{false};
+  TLambdaThread t([&](TLambdaThread& self) {
+    try {
+      self.Synchronize([] { throw Exception("boom"); });
+    } catch (const Exception& e) {
+      caught = e.Message() == "boom";
+    }
+  });
+  t.Start();
+  t.WaitFor();
+  EXPECT_TRUE(caught);
+}
+
+TEST_F(Timers, TicksOnlyWhenEnabledWithIntervalAndHandler) {
+  TTimer timer(nullptr);
+  int ticks = 0;
+  timer.SetInterval(20);
+  EXPECT_FALSE(timer.Running());  // no handler yet
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  EXPECT_TRUE(timer.Running());
+  ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }));
+  timer.SetInterval(0);
+  const int before = ticks;
+  const uint64_t end = GetTickCount64() + 60;
+  while (GetTickCount64() < end) {
+    app.ProcessMessages();
+    app.WaitMessage(10);
+  }
+  EXPECT_EQ(ticks, before);
+  EXPECT_EQ(TTimerList::TimeToNextTick(), INFINITE);
+}
+
+TEST_F(Timers, SettingTheSameValueDoesNotRestartThePeriod) {
+  TTimer timer(nullptr);
+  timer.SetInterval(100);
+  timer.SetOnTimer([](TObject*) {});
+  const uint64_t due = timer.DueAt();
+  Sleep(15);
+  timer.SetInterval(100);
+  timer.SetEnabled(true);
+  EXPECT_EQ(timer.DueAt(), due);
+  timer.SetInterval(101);
+  EXPECT_GT(timer.DueAt(), due);
+}
+
+TEST_F(Timers, ATickThatFreesAnotherDueTimerIsSafe) {
+  auto* second = new TTimer(nullptr);
+  TTimer first(nullptr);
+  int secondTicks = 0;
+  second->SetInterval(1);
+  second->SetOnTimer([&](TObject*) { ++secondTicks; });
+  first.SetInterval(1);
+  first.SetOnTimer([&](TObject*) {
+    delete second;
+    second = nullptr;
+  });
+  Sleep(5);
+  app.ProcessMessages();
+  EXPECT_EQ(second, nullptr);
+}
+
+TEST_F(MessageLoop, WaitBlocksWithoutSpinning) {
+  const int waitsBefore = backend->WaitCount;
+  const uint64_t start = GetTickCount64();
+  app.WaitMessage(50);
+  EXPECT_GE(GetTickCount64() - start, 45u);
+  EXPECT_EQ(backend->WaitCount, waitsBefore + 1);
+}
+
+TEST_F(MessageLoop, AWorkersHandOverEndsAnIdleWait) {
+  std::atomic<bool> done{false};
+  TLambdaThread t([&](TLambdaThread& self) {
+    Sleep(20);
+    self.Synchronize([] {});
+    done = true;
+  });
+  t.Start();
+  const uint64_t start = GetTickCount64();
+  app.WaitMessage(INFINITE);
+  EXPECT_LT(GetTickCount64() - start, 2000u);
+  ASSERT_TRUE(PumpUntil([&] { return done.load(); }));
+}
+
+class TTestForm : public TForm {
+ public:
+  explicit TTestForm(TComponent* owner);
+  static TTestForm* Instance;
+  TTestForm* SeenInCreate = nullptr;
+};
+TTestForm* TTestForm::Instance = nullptr;
+
+TTestForm::TTestForm(TComponent* owner) : TForm(owner) {
+  SetClientWidth(256);
+  SetClientHeight(276);
+  SetBorderStyle(bsToolWindow);
+  SetPosition(poScreenCenter);
+  OnCreate = [this](TObject*) {
+    SeenInCreate = Instance;
+    throw Exception("from create");
+  };
+}
+
+TEST_F(Forms, ReferenceIsSetBeforeCreateAndItsExceptionGoesToTheHandler) {
+  std::vector<std::string> handled;
+  app.OnException = [&](TObject*, const Exception& e) { handled.push_back(e.Message()); };
+  app.CreateForm(TTestForm::Instance);
+  EXPECT_EQ(TTestForm::Instance->SeenInCreate, TTestForm::Instance);
+  EXPECT_EQ(handled, std::vector<std::string>{"from create"});
+  EXPECT_EQ(app.MainForm(), TTestForm::Instance);
+}
+
+TEST_F(Forms, ClosingTheMainWindowEndsRun) {
+  app.CreateForm(TTestForm::Instance);
+  std::thread closer([&] {
+    Sleep(30);
+    backend->PostEvent({TBackendEventKind::Close, 1, 0, 0});
+  });
+  app.Run();
+  closer.join();
+  const auto* w = backend->FindWindow(TTestForm::Instance->WindowHandle());
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->Spec.ToolWindow);
+  EXPECT_TRUE(w->Spec.Centered);
+  EXPECT_EQ(w->Spec.ClientWidth, 256);
+}
+
+TEST_F(Forms, DefaultExceptionDisplayIsAMessageBox) {
+  app.HandleException(nullptr, std::runtime_error("plain"));
+  EXPECT_EQ(backend->Messages, std::vector<std::string>{"OrvelAX9: plain"});
+}
