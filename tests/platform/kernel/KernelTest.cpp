@@ -14,7 +14,7 @@ TEST(DateTime, UnixEpochAndOffsetGiveLocalDays) {
   EXPECT_DOUBLE_EQ(UnixMsToDateTime(0, 0), 25569.0);
   // 12:00 UTC in a zone one hour ahead is 13:00 local.
   EXPECT_NEAR(UnixMsToDateTime(12 * 3600 * 1000LL, 3600), 25569.0 + 13.0 / 24.0, 1e-9);
-  EXPECT_NEAR(UnixMsToDateTime(500, 0) - UnixMsToDateTime(0, 0), 500.0 / MSecsPerDay, 1e-12);
+  EXPECT_NEAR(UnixMsToDateTime(500, 0) - UnixMsToDateTime(0, 0), 500.0 / MSecsPerDay, 1e-10);
 }
 
 TEST(DateTime, NowIsAfter2020AndMoves) {
