@@ -18,6 +18,18 @@ struct TRect {
   friend bool operator==(const TRect&, const TRect&) = default;
 };
 
+// A width and a height, as text measurement gives them.
+struct TSize {
+  int cx = 0;
+  int cy = 0;
+  friend bool operator==(const TSize&, const TSize&) = default;
+};
+
+// R moved by (dx, dy).
+inline TRect OffsetRect(const TRect& r, int dx, int dy) {
+  return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+}
+
 inline TPoint Point(int x, int y) { return TPoint{x, y}; }
 inline TRect Rect(int left, int top, int right, int bottom) { return TRect{left, top, right, bottom}; }
 inline TRect Bounds(int left, int top, int width, int height) {
