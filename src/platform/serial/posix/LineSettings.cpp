@@ -2,9 +2,12 @@
 
 // termios2 (any baud rate through BOTHER) lives in the kernel's headers, which cannot be
 // mixed with <termios.h>; this file uses them alone.
-#include <asm/termbits.h>
 #include <cerrno>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include "platform/serial/posix/LineMapping.h"
 
 // How the device control block maps onto a Linux tty:
 //
@@ -42,6 +45,10 @@
 //   always             CREAD, CLOCAL (carrier does not gate reading), VMIN = VTIME = 0
 // DTR and RTS are set with TIOCMBIS/TIOCMBIC; a device without modem lines (a
 // pseudo-terminal) rejects those calls, which is taken as "no such lines", not a failure.
+// After setting, the rate and the frame are read back: a driver that changed them cannot
+// do them, and the block is refused. A pseudo-terminal has no line: the kernel always
+// makes it CS8 without PARENB, so there only the rate is checked and the frame has no
+// effect.
 
 namespace {
 
@@ -104,6 +111,14 @@ void Raw(termios2& t) {
   t.c_cc[VTIME] = 0;
 }
 
+// Unix98 pseudo-terminal slaves have majors 136 to 143.
+bool IsPseudoTerminal(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) < 0) return false;
+  const unsigned m = major(st.st_rdev);
+  return S_ISCHR(st.st_mode) && m >= 136 && m <= 143;
+}
+
 int CheckBlock(const TDCB& d) {
   if (d.BaudRate == 0) return EINVAL;
   if (d.ByteSize < 5 || d.ByteSize > 8) return EINVAL;
@@ -126,12 +141,8 @@ int MakeLineRaw(int fd) {
   return Set(fd, t);
 }
 
-int ApplyLineSettings(int fd, const TDCB& d) {
+int BlockToTermios(const TDCB& d, termios2& t) {
   if (int e = CheckBlock(d)) return e;
-  termios2 old;
-  if (int e = Get(fd, old)) return e;
-
-  termios2 t = old;
   Raw(t);
   t.c_cflag &= ~tcflag_t(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
   static const tcflag_t sizes[] = {CS5, CS6, CS7, CS8};
@@ -150,20 +161,26 @@ int ApplyLineSettings(int fd, const TDCB& d) {
   if (d.Flags & fInX) t.c_iflag |= IXOFF;
   t.c_cc[VSTART] = cc_t(d.XonChar);
   t.c_cc[VSTOP] = cc_t(d.XoffChar);
-
   unsigned code;
   if (CodeOfRate(d.BaudRate, code))
     t.c_cflag |= code;
   else
     t.c_cflag |= BOTHER;
   t.c_ispeed = t.c_ospeed = d.BaudRate;  // input rate follows (CIBAUD 0)
+  return 0;
+}
 
+int ApplyLineSettings(int fd, const TDCB& d) {
+  termios2 old;
+  if (int e = Get(fd, old)) return e;
+  termios2 t = old;
+  if (int e = BlockToTermios(d, t)) return e;
   if (int e = Set(fd, t)) return e;
 
   // A driver takes what it can and changes the rest; what it changed it cannot do.
   termios2 got;
   if (int e = Get(fd, got)) return e;
-  const tcflag_t frame = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+  const tcflag_t frame = IsPseudoTerminal(fd) ? 0 : CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
   if ((got.c_cflag & frame) != (t.c_cflag & frame) || RateOf(got) != d.BaudRate) {
     Set(fd, old);
     return EINVAL;
