@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include "comm/CommTestSupport.h"
+
+namespace {
+
+const char* const FullMessage = "Output buffer is full. Please check comm status.";
+
+struct TPortOnPty {
+  TTestApp App;
+  TPtyPair Pty;
+  TVaComm Comm{nullptr};
+  explicit TPortOnPty(bool directWrite) {
+    Comm.SetDeviceName(Pty.SlavePath());
+    Comm.SetDirectWrite(directWrite);
+    Comm.SetBaudrate(br19200);
+  }
+};
+
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
+TEST(ReadWrite, DirectWriteReachesTheDeviceAndReadsNeverWait) {
+  TDeadline deadline(10000);
+  TPortOnPty p(true);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.Open();
+  const std::string command("\x82\xE6\x04\x35\x06\x00\x00\x74\x83", 9);
+  EXPECT_EQ(p.Comm.WriteData(command.data(), 9), 9);
+  EXPECT_EQ(p.Pty.Receive(9, 2000), command);
+
+  char buf[32];
+  uint64_t t0 = GetTickCount64();
+  EXPECT_EQ(p.Comm.ReadData(buf, sizeof buf), 0);
+  EXPECT_LT(GetTickCount64() - t0, 50u);
+  ASSERT_TRUE(p.Pty.Send("abc"));
+  ASSERT_TRUE(PumpUntil([&] { return p.Comm.InQueueCount() == 3; }, 2000));
+  EXPECT_EQ(p.Comm.ReadData(buf, sizeof buf), 3);  // only what has arrived
+  EXPECT_EQ(p.Comm.ReadData(buf, -5), 0);
+  EXPECT_EQ(p.Comm.WriteData(buf, -5), 0);
+}
+
+TEST(ReadWrite, DirectWriteRaisesOnTransmitEmptyWhenMonitored) {
+  TDeadline deadline(10000);
+  TPortOnPty p(true);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.SetMonitorEvents({ceTxEmpty});
+  int empties = 0;
+  p.Comm.OnTxEmpty = [&](TObject*) { ++empties; };
+  p.Comm.Open();
+  EXPECT_EQ(p.Comm.WriteData("hello", 5), 5);
+  EXPECT_TRUE(PumpUntil([&] { return empties == 1; }, 3000));
+  EXPECT_EQ(p.Pty.Receive(5, 2000), "hello");
+}
+
+TEST(ReadWrite, WriteOnAVanishedDeviceRaises) {
+  TDeadline deadline(10000);
+  TPortOnPty p(true);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.Open();
+  p.Pty.CloseMaster();
+  EXPECT_TRUE(RaisesCommError([&] { p.Comm.WriteData("x", 1); }, "Write error (5), Input/output error"));
+}
+
+TEST(WriteThread, BlockLargerThanTheBufferWaitsWriteTimeoutAndRaises) {
+  TDeadline deadline(10000);
+  TPortOnPty p(false);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.Open();
+  ASSERT_TRUE(p.Comm.HasWriteThread());
+  const std::string big(3000, 'b');
+  uint64_t t0 = GetTickCount64();
+  EXPECT_TRUE(RaisesCommError([&] { p.Comm.WriteData(big.data(), 3000); }, FullMessage));
+  const uint64_t waited = GetTickCount64() - t0;
+  EXPECT_GE(waited, 1000u);
+  EXPECT_LT(waited, 1500u);
+
+  const std::string full(2048, 'f');
+  t0 = GetTickCount64();
+  EXPECT_EQ(p.Comm.WriteData(full.data(), 2048), 2048);
+  EXPECT_LT(GetTickCount64() - t0, 100u);
+  EXPECT_EQ(p.Pty.Receive(2048, 3000), full);
+}
+
+TEST(WriteThread, QuickWritesArriveInOrderAndTransmitEmptyFollows) {
+  TDeadline deadline(10000);
+  TPortOnPty p(false);
+  ASSERT_TRUE(p.Pty.Ok());
+  int empties = 0;
+  p.Comm.OnTxEmpty = [&](TObject* s) {
+    EXPECT_EQ(s, &p.Comm);
+    ++empties;
+  };
+  p.Comm.Open();
+  EXPECT_EQ(p.Comm.WriteData("0123456789", 10), 10);
+  EXPECT_EQ(p.Comm.WriteData("abcdefghij", 10), 10);
+  EXPECT_EQ(p.Pty.Receive(20, 3000), "0123456789abcdefghij");
+  EXPECT_TRUE(PumpUntil([&] { return empties >= 1; }, 3000));
+  PumpFor(100);
+  EXPECT_LE(empties, 2);
+}
+
+TEST(WriteThread, BufferSizeRaisedOnTheOpenPortDoesNotOverfillTheBuffer) {
+  TDeadline deadline(10000);
+  TPortOnPty p(false);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.Buffers()->SetWriteTimeout(100);
+  p.Comm.Open();
+  EXPECT_THROW(p.Comm.Buffers()->SetWriteSize(8192), EVaCommError);  // stored, refused
+  const std::string big(3000, 'b');
+  EXPECT_TRUE(RaisesCommError([&] { p.Comm.WriteData(big.data(), 3000); }, FullMessage));
+}
+
+TEST(WriteThread, FailingDeviceIsReportedWithoutSpinningAndCloseCompletes) {
+  TDeadline deadline(10000);
+  TPortOnPty p(false);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.SetMonitorEvents({});
+  p.Comm.Open();
+  p.Pty.CloseMaster();
+  EXPECT_EQ(p.Comm.WriteData("abc", 3), 3);  // accepted into the buffer
+  PumpFor(100);
+  const double cpu0 = CpuSeconds();
+  PumpFor(400);
+  EXPECT_LT(CpuSeconds() - cpu0, 0.2);
+  // The failed write led to the line-error check, whose status query fails on the
+  // vanished device; that is shown once.
+  EXPECT_EQ(p.App.Errors.size(), 1u);
+  const uint64_t t0 = GetTickCount64();
+  p.Comm.Close();
+  EXPECT_LT(GetTickCount64() - t0, 1500u);
+}
+
+TEST(Timeout, ExpiresAfterItsLimitAcrossTheTickWrap) {
+  TVaTimeout t;
+  t.Start = 0xFFFFFF00u;
+  t.Limit = 1000;
+  EXPECT_FALSE(t.TimedOutAt(0xFFFFFF00u));
+  EXPECT_FALSE(t.TimedOutAt(0xFFFFFFFFu));
+  EXPECT_FALSE(t.TimedOutAt(0x000002E8u));  // exactly 1000 ms later, past the wrap
+  EXPECT_TRUE(t.TimedOutAt(0x000002E9u));
+  t.StartTimeout(0);
+  EXPECT_FALSE(t.TimedOutAt(t.Start));
+  EXPECT_TRUE(t.TimedOutAt(t.Start + 1));
+}
