@@ -1,0 +1,56 @@
+#pragma once
+#include <sys/types.h>
+
+#include <chrono>
+#include <thread>
+
+#include <map>
+#include <string>
+#include <vector>
+
+// A program started for a test, with its own working directory, environment additions and
+// output files. The destructor kills it if it is still running, so a failing test never
+// leaves processes behind.
+class ChildProcess {
+ public:
+  struct Setup {
+    std::vector<std::string> Args;  // Args[0] is the program
+    std::string WorkingDir;         // empty: the test's own
+    std::map<std::string, std::string> Env;  // added to (or replacing in) the test's environment
+    std::string StdoutPath;         // empty: /dev/null
+    std::string StderrPath;
+  };
+
+  explicit ChildProcess(const Setup& setup);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t Pid() const { return FPid; }
+  bool Running();
+  // Waits up to timeoutMs for the process to end; true when it did. ExitStatus is then its
+  // exit code, or 128 + the signal that ended it.
+  bool WaitExit(int timeoutMs);
+  int ExitStatus() const { return FStatus; }
+  void Signal(int sig);
+
+ private:
+  pid_t FPid = -1;
+  bool FEnded = false;
+  int FStatus = -1;
+};
+
+// Polls `condition` every 20 ms until it holds or timeoutMs has passed.
+template <class F>
+bool WaitUntil(F condition, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::string ReadFile(const std::string& path);
+// How often `needle` occurs in `text`.
+int CountOf(const std::string& text, const std::string& needle);
