@@ -52,7 +52,7 @@ class TThread : public TObject {
   std::atomic<bool> FTerminated{false};
   std::atomic<pid_t> FTid{0};
   TEventObject FFinished{true, false};
-  TThreadPriority FPriority = tpNormal;
+  std::atomic<TThreadPriority> FPriority{tpNormal};  // read by the new thread as it starts
   bool FStarted = false;
   int FReturnValue = 0;
   std::exception_ptr FFatalException;
