@@ -42,7 +42,7 @@ class TFontFace {
 
  private:
   TFontFace() = default;
-  const TGlyph& Render(char32_t CodePoint);
+  TGlyph Render(char32_t CodePoint);
 
   std::unique_ptr<TImpl> FImpl;
   std::string FFileName;

@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Pen.h"
+#include "platform/gfx/Types.h"
+
+// The inside of a clip polygon: one byte per pixel of Bounds (surface coordinates).
+struct TClipMask {
+  TRect Bounds;
+  std::vector<uint8_t> Inside;
+  bool Contains(int x, int y) const {
+    return x >= Bounds.Left && x < Bounds.Right && y >= Bounds.Top && y < Bounds.Bottom &&
+           Inside[size_t(y - Bounds.Top) * size_t(Bounds.Width()) + size_t(x - Bounds.Left)];
+  }
+};
+
+// Pixel writing for the primitives: surface coordinates, every write clipped to Clip and to
+// the clip polygon. A primitive converts its canvas coordinates with ToSurface first.
+struct TRaster {
+  explicit TRaster(const TCanvas& c);
+
+  bool Empty() const { return Pixels == nullptr || Clip.IsEmpty(); }
+  TPoint ToSurface(int x, int y) const { return TPoint{x + Origin.X, y + Origin.Y}; }
+  TRect ToSurface(const TRect& r) const { return OffsetRect(r, Origin.X, Origin.Y); }
+  // Narrows the clip further (surface coordinates).
+  void Restrict(const TRect& r) { Clip = IntersectRect(Clip, r); }
+
+  // Paints [x0, x1) of row y.
+  void Span(int y, int x0, int x1, uint32_t pixel, TPenMode mode = pmCopy) const;
+  void Plot(int x, int y, uint32_t pixel, TPenMode mode = pmCopy) const {
+    if (Visible(x, y)) Apply(Pixels[size_t(y) * size_t(Stride) + size_t(x)], pixel, mode);
+  }
+  // Mixes pixel into (x, y) by coverage (0-255), for anti-aliased text.
+  void Blend(int x, int y, uint32_t pixel, unsigned coverage) const;
+  bool Visible(int x, int y) const {
+    return x >= Clip.Left && x < Clip.Right && y >= Clip.Top && y < Clip.Bottom &&
+           (!Mask || Mask->Contains(x, y));
+  }
+  uint32_t* Row(int y) const { return Pixels + size_t(y) * size_t(Stride); }
+
+  static void Apply(uint32_t& dst, uint32_t pixel, TPenMode mode) {
+    switch (mode) {
+      case pmCopy: dst = pixel; break;
+      case pmNot: dst = ~dst & 0xFFFFFFu; break;
+      case pmXor: dst ^= pixel; break;
+    }
+  }
+
+  uint32_t* Pixels = nullptr;
+  int Stride = 0;
+  TPoint Origin;
+  TRect Clip;
+  const TClipMask* Mask = nullptr;
+};
+
+// The spans [x0, x1) on row y inside a polygon by the alternate rule, sampling pixel
+// centres, for rows Top <= y < Bottom. Points are in the same coordinates as the rows.
+template <typename F>
+void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&& span);
+
+// The pixels of a line from a to b without b, in surface coordinates, for every step whose
+// major coordinate lies within [lo, hi): calls plot(x, y, step).
+template <typename F>
+void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, F&& plot);
+
+#include "platform/gfx/RasterScan.inl"

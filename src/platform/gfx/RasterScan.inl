@@ -1,0 +1,56 @@
+// Scan conversion shared by lines, polygons and clip polygons (included by Raster.h).
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+template <typename F>
+void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&& span) {
+  const size_t n = points.size();
+  if (n < 3) return;
+  int minY = points[0].Y, maxY = points[0].Y;
+  for (const TPoint& p : points) minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+  top = std::max(top, minY);
+  bottom = std::min(bottom, maxY);
+  std::vector<double> xs;
+  for (int y = top; y < bottom; ++y) {
+    const double yc = y + 0.5;
+    xs.clear();
+    for (size_t i = 0; i < n; ++i) {
+      const TPoint& a = points[i];
+      const TPoint& b = points[(i + 1) % n];
+      if ((a.Y <= yc) == (b.Y <= yc)) continue;  // edge does not cross this row's centre
+      xs.push_back(a.X + (yc - a.Y) * double(b.X - a.X) / double(b.Y - a.Y));
+    }
+    std::sort(xs.begin(), xs.end());
+    for (size_t i = 0; i + 1 < xs.size(); i += 2) {
+      const int x0 = int(std::ceil(xs[i] - 0.5));
+      const int x1 = int(std::ceil(xs[i + 1] - 0.5));
+      if (x1 > x0) span(y, x0, x1);
+    }
+  }
+}
+
+template <typename F>
+void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, F&& plot) {
+  const long long dx = (long long)b.X - a.X, dy = (long long)b.Y - a.Y;
+  const long long adx = std::llabs(dx), ady = std::llabs(dy);
+  const bool xMajor = adx >= ady;
+  const long long n = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+  if (n == 0) return;
+  const int sMaj = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const int sMin = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const long long start = xMajor ? a.X : a.Y;
+  // Only the steps whose major coordinate can be seen: start + sMaj * k in [lo, hi).
+  long long k0 = 0, k1 = n;
+  if (sMaj > 0) k0 = std::max(k0, lo - start), k1 = std::min(k1, hi - start);
+  else k0 = std::max(k0, start - (hi - 1)), k1 = std::min(k1, start - lo + 1);
+  for (long long k = k0; k < k1; ++k) {
+    // The minor coordinate of step k, rounded to the nearest pixel (half steps round up).
+    const long long m = (2 * k * minor + n) / (2 * n);
+    const long long maj = start + sMaj * k;
+    const long long min = (xMajor ? a.Y : a.X) + sMin * m;
+    if (xMajor) plot(int(maj), int(min), int(k));
+    else plot(int(min), int(maj), int(k));
+  }
+}

@@ -1,0 +1,53 @@
+// Rectangles: right and bottom edges exclusive, the pen's outline inside the box.
+#include <algorithm>
+
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Raster.h"
+
+namespace {
+
+void FillBox(const TRaster& r, TRect box, uint32_t pixel, TPenMode mode = pmCopy) {
+  box = IntersectRect(box, r.Clip);
+  for (int y = box.Top; y < box.Bottom; ++y) r.Span(y, box.Left, box.Right, pixel, mode);
+}
+
+// A frame `w` pixels thick along the inside of box.
+void Frame(const TRaster& r, const TRect& box, int w, uint32_t pixel, TPenMode mode) {
+  const int t = std::min(w, box.Height()), l = std::min(w, box.Width());
+  FillBox(r, Rect(box.Left, box.Top, box.Right, box.Top + t), pixel, mode);
+  FillBox(r, Rect(box.Left, std::max(box.Top + t, box.Bottom - t), box.Right, box.Bottom), pixel, mode);
+  FillBox(r, Rect(box.Left, box.Top + t, box.Left + l, box.Bottom - t), pixel, mode);
+  FillBox(r, Rect(std::max(box.Left + l, box.Right - l), box.Top + t, box.Right, box.Bottom - t), pixel, mode);
+}
+
+}  // namespace
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+  const TRaster r(*this);
+  if (r.Empty()) return;
+  const TRect box = r.ToSurface(Rect(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)));
+  const bool outline = FPen.Style() != psClear;
+  const int w = outline ? FPen.Width() : 0;
+  if (FBrush.Style() == bsSolid)
+    FillBox(r, Rect(box.Left + w, box.Top + w, box.Right - w, box.Bottom - w), ColorToPixel(FBrush.Color()));
+  if (!outline || box.IsEmpty()) return;
+  if (FPen.Style() == psDot && w == 1) {  // a dotted frame follows the path like a polyline
+    const TRect b = OffsetRect(box, -FOrigin.X, -FOrigin.Y);
+    const TPoint path[] = {{b.Left, b.Top}, {b.Right - 1, b.Top}, {b.Right - 1, b.Bottom - 1},
+                           {b.Left, b.Bottom - 1}, {b.Left, b.Top}};
+    Polyline(path);
+    if (box.Width() == 1 || box.Height() == 1) SetPixel(b.Right - 1, b.Bottom - 1, FPen.Color());
+    return;
+  }
+  Frame(r, box, w, ColorToPixel(FPen.Color()), FPen.Mode());
+}
+
+void TCanvas::FillRect(const TRect& R) {
+  const TRaster r(*this);
+  if (!r.Empty()) FillBox(r, r.ToSurface(R), ColorToPixel(FBrush.Color()));
+}
+
+void TCanvas::FrameRect(const TRect& R) {
+  const TRaster r(*this);
+  if (!r.Empty() && !R.IsEmpty()) Frame(r, r.ToSurface(R), 1, ColorToPixel(FBrush.Color()), pmCopy);
+}
