@@ -47,6 +47,9 @@ struct TDeviceLog {
   std::vector<TDCB> Blocks;
   uint32_t Mask = 0;
   bool RefuseBlocks = false;
+  bool RefuseQueues = false;
+  bool RefuseTimeouts = false;
+  bool RefuseMask = false;
   uint32_t Errors = 0;  // returned (and cleared) by the next ClearCommError
 };
 
@@ -61,11 +64,11 @@ class TRecordingDevice : public TSerialDevice {
     errno = EINVAL;
     return false;
   }
-  bool SetupComm(uint32_t, uint32_t) override { return true; }
-  bool SetCommTimeouts(const TCommTimeouts&) override { return true; }
+  bool SetupComm(uint32_t, uint32_t) override { return Refuse(FLog.RefuseQueues); }
+  bool SetCommTimeouts(const TCommTimeouts&) override { return Refuse(FLog.RefuseTimeouts); }
   bool SetCommMask(uint32_t mask) override {
     FLog.Mask = mask;
-    return true;
+    return Refuse(FLog.RefuseMask);
   }
   TCommWaitResult WaitCommEvent(uint32_t&, TEventObject& stop) override {
     WaitForEvent(stop, INFINITE);
@@ -82,6 +85,10 @@ class TRecordingDevice : public TSerialDevice {
   TWritableResult WaitWritable(uint32_t, TEventObject*) override { return TWritableResult::Ready; }
 
  private:
+  static bool Refuse(bool refuse) {
+    if (refuse) errno = EIO;
+    return !refuse;
+  }
   TDeviceLog& FLog;
 };
 
@@ -89,7 +96,7 @@ class TRecordingDevice : public TSerialDevice {
 class TRecordingComm : public TVaComm {
  public:
   using TVaComm::TVaComm;
-  TDeviceLog Log;
+  TDeviceLog Log;  // set up before Open
 
  protected:
   void OpenDevice() override { FDevice = std::make_unique<TRecordingDevice>(Log); }

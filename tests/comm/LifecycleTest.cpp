@@ -108,6 +108,25 @@ TEST(Lifecycle, RefusedBlockAtOpenClosesThePortAgain) {
   EXPECT_TRUE(c->IsOpen());
 }
 
+TEST(Lifecycle, EachRefusedConfigurationStepHasItsMessage) {
+  struct Case {
+    bool TDeviceLog::*Flag;
+    const char* Message;
+  };
+  const Case cases[] = {
+      {&TDeviceLog::RefuseQueues, "Error initializing buffers (5), Input/output error"},
+      {&TDeviceLog::RefuseTimeouts, "Error setting timeouts (5), Input/output error"},
+      {&TDeviceLog::RefuseMask, " Error setting EventMask (5), Input/output error"},
+  };
+  for (const Case& k : cases) {
+    TRecordingComm c(nullptr);
+    c.Log.*k.Flag = true;
+    EXPECT_TRUE(RaisesCommError([&] { c.Open(); }, k.Message));
+    EXPECT_FALSE(c.IsOpen());
+    EXPECT_FALSE(c.HasEventThread());
+  }
+}
+
 TEST(Lifecycle, ExceptionInOnOpenGoesToTheApplicationAndThePortStaysOpen) {
   TTestApp app;
   TPtyPair pty;

@@ -132,7 +132,8 @@ TEST(WriteThread, FailingDeviceIsReportedWithoutSpinningAndCloseCompletes) {
   EXPECT_LT(CpuSeconds() - cpu0, 0.2);
   // The failed write led to the line-error check, whose status query fails on the
   // vanished device; that is shown once.
-  EXPECT_EQ(p.App.Errors.size(), 1u);
+  ASSERT_EQ(p.App.Errors.size(), 1u);
+  EXPECT_EQ(p.App.Errors[0], "Error retrieving statistics (5), Input/output error");
   const uint64_t t0 = GetTickCount64();
   p.Comm.Close();
   EXPECT_LT(GetTickCount64() - t0, 1500u);
