@@ -1,0 +1,159 @@
+#pragma once
+// Shared pieces of the program's tests: a headless application with the main window, and a
+// sensor played by the test on the master side of a pseudo-terminal.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/DisplayState.h"
+#include "app/SensorLink.h"
+#include "app/formAX9.h"
+#include "platform/kernel/Tick.h"
+#include "platform/serial/SerialTestSupport.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/backend/headless/HeadlessBackend.h"
+
+using TBytes = std::vector<uint8_t>;
+
+inline const TBytes StartCommandBytes = {0x82, 0xE6, 0x04, 0x35, 0x06, 0x00, 0x00, 0x74, 0x83};
+inline const TBytes AckBytes = {0x82, 0xFF, 0x01, 0x0A, 0x00, 0x00};
+inline const TBytes AttitudeSample = {0x82, 0xFF, 0x0C, 0x37, 0x00, 0xFB, 0xFF, 0x0A, 0x00,
+                                      0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
+inline const TBytes HeadingSample = {0x82, 0xFF, 0x03, 0x32, 0x68, 0x01, 0x02};
+
+inline TBytes Concat(std::initializer_list<TBytes> parts) {
+  TBytes all;
+  for (const TBytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+inline int16_t StoredInt16(int at) { return int16_t(Link.FrameData[at] | Link.FrameData[at + 1] << 8); }
+
+// Runs the user-interface loop until `done` holds or `ms` have passed; false on timeout.
+inline bool PumpUntil(const std::function<bool()>& done, int ms) {
+  const uint64_t end = GetTickCount64() + uint64_t(ms);
+  for (;;) {
+    Application->ProcessMessages();
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Application->WaitMessage(10);
+  }
+}
+
+// The two sensors as the test plays them: a thread on the master side that cuts the
+// received bytes into command frames, notes when each came, and answers the n-th command
+// (counting from 1) with what Reply gives for it.
+class TSensorPlayer {
+ public:
+  using TReply = std::function<TBytes(int n)>;
+
+  explicit TSensorPlayer(TReply reply = {}) : FReply(std::move(reply)) {
+    FThread = std::thread([this] { Serve(); });
+  }
+  ~TSensorPlayer() {
+    FStop = true;
+    FThread.join();
+  }
+
+  bool Ok() const { return FPty.Ok(); }
+  const std::string& DevicePath() const { return FPty.SlavePath(); }
+  void Send(const TBytes& bytes) const { FPty.Send(std::string(bytes.begin(), bytes.end())); }
+
+  std::vector<TBytes> Commands() const {
+    std::lock_guard<std::mutex> g(FLock);
+    return FCommands;
+  }
+  // Milliseconds of the tick at which each command was complete.
+  std::vector<uint64_t> CommandTimes() const {
+    std::lock_guard<std::mutex> g(FLock);
+    return FTimes;
+  }
+  size_t CommandCount() const { return Commands().size(); }
+  // Everything received so far, commands or not.
+  TBytes Received() const {
+    std::lock_guard<std::mutex> g(FLock);
+    return FReceived;
+  }
+
+ private:
+  void Serve() {
+    TBytes frame;
+    while (!FStop) {
+      pollfd p{FPty.Master(), POLLIN, 0};
+      if (poll(&p, 1, 10) <= 0 || !(p.revents & POLLIN)) continue;
+      uint8_t buf[512];
+      const ssize_t n = read(FPty.Master(), buf, sizeof buf);
+      if (n <= 0) continue;
+      for (ssize_t i = 0; i < n; ++i) {
+        {
+          std::lock_guard<std::mutex> g(FLock);
+          FReceived.push_back(buf[i]);
+        }
+        if (frame.empty() && buf[i] != 0x82) continue;
+        frame.push_back(buf[i]);
+        if (frame.size() < 3 || frame.size() < size_t(frame[2]) + 5) continue;
+        int number;
+        {
+          std::lock_guard<std::mutex> g(FLock);
+          FCommands.push_back(frame);
+          FTimes.push_back(GetTickCount64());
+          number = int(FCommands.size());
+        }
+        frame.clear();
+        const TBytes answer = FReply ? FReply(number) : TBytes{};
+        if (!answer.empty()) Send(answer);
+      }
+    }
+  }
+
+  const TReply FReply;
+  TPtyPair FPty;
+  std::atomic<bool> FStop{false};
+  mutable std::mutex FLock;
+  std::vector<TBytes> FCommands;
+  std::vector<uint64_t> FTimes;
+  TBytes FReceived;
+  std::thread FThread;
+};
+
+// A fresh link and an application on the headless backend with the main window created
+// but not started: its creation handler has not run and its port is closed.
+class TWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Link.Reset();
+    DisplayState.Reset();
+    auto backend = std::make_unique<THeadlessBackend>();
+    FBackend = backend.get();
+    FApp = std::make_unique<TApplication>(std::move(backend));
+    FForm = new TfrmAX9(FApp.get());
+    frmAX9 = FForm;
+  }
+  // The port closes with the window, before the sensor's side of the line goes.
+  void TearDown() override {
+    FApp.reset();
+    FSensor.reset();
+  }
+
+  // Starts the sensor and opens the window's port on its device.
+  TSensorPlayer& OpenOnSensor(TSensorPlayer::TReply reply = {}) {
+    FSensor = std::make_unique<TSensorPlayer>(std::move(reply));
+    EXPECT_TRUE(FSensor->Ok());
+    FForm->VaComm1->SetDeviceName(FSensor->DevicePath());
+    FForm->VaComm1->Open();
+    return *FSensor;
+  }
+
+  THeadlessBackend* FBackend = nullptr;
+  std::unique_ptr<TApplication> FApp;
+  TfrmAX9* FForm = nullptr;
+  std::unique_ptr<TSensorPlayer> FSensor;
+};
