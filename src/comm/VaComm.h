@@ -120,7 +120,9 @@ class TVaCommWriteThread : public TThread {
 };
 
 // The serial port component. All calls are made on the user-interface thread, and every
-// event it raises runs there.
+// event it raises runs there, handed over by the worker threads, which wait until the
+// handler has returned. Close (and destruction) must therefore not be called from one of
+// the component's own event handlers: the thread being stopped waits for that handler.
 class TVaCustomComm : public TVaComponent {
  public:
   explicit TVaCustomComm(TComponent* AOwner);

@@ -154,19 +154,6 @@ TEST(Lifecycle, DestructionClosesWithoutOnCloseAndFreesTheDevice) {
   EXPECT_TRUE(OpenSerialDevice(pty.SlavePath()));  // no longer held
 }
 
-TEST(Lifecycle, OwnerFreesTheComponentAndItsPort) {
-  TTestApp app;
-  TPtyPair pty;
-  ASSERT_TRUE(pty.Ok());
-  {
-    TComponent owner(nullptr);
-    auto* c = new TVaComm(&owner);
-    c->SetDeviceName(pty.SlavePath());
-    c->Open();
-  }
-  EXPECT_TRUE(OpenSerialDevice(pty.SlavePath()));
-}
-
 TEST(Lifecycle, NoMonitoredEventsStartsNoEventThread) {
   TTestApp app;
   TPtyPair pty;

@@ -18,17 +18,6 @@ TEST(Objects, WaitEventIsManualResetAndStartsNotSignalled) {
   EXPECT_GE(GetTickCount64() - t0, 50u);
 }
 
-TEST(Objects, SignalFromAnotherThreadEndsAWait) {
-  TDeadline deadline(5000);
-  TVaWaitEvent e;
-  std::thread t([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    e.Signal();
-  });
-  EXPECT_EQ(e.WaitFor(INFINITE), waitSignaled);
-  t.join();
-}
-
 TEST(Objects, CriticalSectionIsReentrantAndExcludesOtherThreads) {
   TDeadline deadline(5000);
   TVaCriticalSection cs;
@@ -47,15 +36,4 @@ TEST(Objects, CriticalSectionIsReentrantAndExcludesOtherThreads) {
   cs.Leave();
   t.join();
   EXPECT_TRUE(entered.load());
-}
-
-TEST(Objects, CommBufferKeepsItsBytesAtTheFront) {
-  TVaCommBuffer b(8);
-  b.Append("abcde", 5);
-  b.Remove(2);
-  b.Append("XY", 2);
-  ASSERT_EQ(b.Used(), 5);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(b.Bytes()), 5), "cdeXY");
-  b.Remove(9);
-  EXPECT_EQ(b.Used(), 0);
 }

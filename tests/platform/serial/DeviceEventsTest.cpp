@@ -8,7 +8,6 @@
 #include "platform/kernel/EventObject.h"
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/SerialTestSupport.h"
-#include "platform/serial/posix/PosixSerialDevice.h"
 
 namespace {
 
@@ -138,22 +137,4 @@ TEST(DeviceEvents, HangUpRefusesEveryWaitWithoutSpinning) {
   char buf[4];
   EXPECT_LE(l.Device->Read(buf, 4), 0);
   EXPECT_EQ(l.Device->Write("x", 1), -1);
-}
-
-TEST(LineCounters, DifferencesGiveEventsAndErrorFlags) {
-  TLineCounts a, b;
-  EXPECT_EQ(EventsBetween(a, b), 0u);
-  EXPECT_EQ(ErrorsBetween(a, b), 0u);
-  b.Frame = 1;
-  b.Brk = 2;
-  b.Cts = 1;
-  EXPECT_EQ(EventsBetween(a, b), EV_ERR | EV_BREAK | EV_CTS);
-  EXPECT_EQ(ErrorsBetween(a, b), CE_FRAME | CE_BREAK);
-  b = a;
-  b.Overrun = 1;
-  b.Parity = 1;
-  b.BufOverrun = 1;
-  b.Dsr = b.Rng = b.Dcd = 1;
-  EXPECT_EQ(EventsBetween(a, b), EV_ERR | EV_DSR | EV_RING | EV_RLSD);
-  EXPECT_EQ(ErrorsBetween(a, b), CE_OVERRUN | CE_RXPARITY | CE_RXOVER);
 }

@@ -165,13 +165,3 @@ TEST(LineSettings, ImpossibleBlocksAreRefusedAndTheLineKeepsItsSettings) {
   EXPECT_EQ(after.c_cflag, before.c_cflag);
   EXPECT_EQ(after.c_iflag, before.c_iflag);
 }
-
-TEST(LineSettings, OnlyReadsThatReturnAtOnceAreAccepted) {
-  Opened o;
-  ASSERT_TRUE(o.Device);
-  TCommTimeouts t;
-  t.ReadIntervalTimeout = 0xFFFFFFFFu;
-  EXPECT_TRUE(o.Device->SetCommTimeouts(t));
-  t.ReadTotalTimeoutConstant = 100;
-  EXPECT_FALSE(o.Device->SetCommTimeouts(t));
-}
