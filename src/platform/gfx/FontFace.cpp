@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -47,7 +48,10 @@ struct TMatch {
 // fontconfig's best installed match for the family, with its aliases ("Arial" finds its
 // metric-compatible stand-in) and the default family when nothing closer exists.
 TMatch Resolve(const std::string& family, bool bold, bool italic) {
+  // The configuration is loaded once and released at exit, so that nothing stays allocated.
+  static const bool ready = FcInit() && std::atexit(FcFini) == 0;
   TMatch m;
+  if (!ready) return m;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);

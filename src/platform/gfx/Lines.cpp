@@ -9,7 +9,7 @@ namespace {
 void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
   const uint32_t ink = ColorToPixel(pen.Color());
   const int w = pen.Width();
-  const bool xMajor = std::abs(b.X - a.X) >= std::abs(b.Y - a.Y);
+  const bool xMajor = std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y);
   const int lo = (xMajor ? r.Clip.Left : r.Clip.Top) - w, hi = (xMajor ? r.Clip.Right : r.Clip.Bottom) + w;
   if (w > 1) {  // a wide pen is solid: a run of w pixels across the line at every step
     const int back = (w - 1) / 2;
@@ -31,7 +31,10 @@ void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoin
   });
 }
 
-int SegmentLength(TPoint a, TPoint b) { return std::max(std::abs(b.X - a.X), std::abs(b.Y - a.Y)); }
+// Steps along a segment, modulo the dotted pattern's length of 2.
+int SegmentPhase(TPoint a, TPoint b) {
+  return int(std::max(std::llabs((long long)b.X - a.X), std::llabs((long long)b.Y - a.Y)) % 2);
+}
 
 }  // namespace
 
@@ -45,7 +48,7 @@ void TCanvas::LineTo(int X, int Y) {
   const TRaster r(*this);
   if (!r.Empty() && FPen.Style() != psClear)
     StrokeSegment(r, FPen, FBrush, r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y), FDotPhase);
-  FDotPhase = (FDotPhase + SegmentLength(FPenPos, to)) % 2;
+  FDotPhase = (FDotPhase + SegmentPhase(FPenPos, to)) % 2;
   FPenPos = to;
 }
 
@@ -56,6 +59,6 @@ void TCanvas::Polyline(std::span<const TPoint> Points) {
   for (size_t i = 1; i < Points.size(); ++i) {
     const TPoint a = Points[i - 1], b = Points[i];
     StrokeSegment(r, FPen, FBrush, r.ToSurface(a.X, a.Y), r.ToSurface(b.X, b.Y), phase);
-    phase = (phase + SegmentLength(a, b)) % 2;
+    phase = (phase + SegmentPhase(a, b)) % 2;
   }
 }

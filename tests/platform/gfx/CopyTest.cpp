@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "PixelSupport.h"
+
+namespace {
+
+// A 4 x 3 picture whose pixels are all different: colour = x + 10 * y in the red channel.
+std::unique_ptr<TBitmap> Numbered() {
+  auto b = std::make_unique<TBitmap>(4, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) b->Canvas()->SetPixel(x, y, RGB(uint8_t(x + 10 * y), 0, 0));
+  return b;
+}
+
+uint8_t Red(const TBitmap& b, int x, int y) { return GetRValue(b.PixelColor(x, y)); }
+
+TEST(Copy, PlainCopyPutsEveryPixelInPlace) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst(10, 10);
+  Fill(dst, clWhite);
+  dst.Canvas()->Draw(3, 2, src);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.PixelColor(3 + x, 2 + y), src.PixelColor(x, y));
+  EXPECT_EQ(Extent(dst, clWhite), Rect(3, 2, 7, 5));
+}
+
+TEST(Copy, ScaledCopyRepeatsEachPixel) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst(8, 6);
+  dst.Canvas()->CopyRect(Rect(0, 0, 8, 6), *src.Canvas(), Rect(0, 0, 4, 3));
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(Red(dst, x, y), x / 2 + 10 * (y / 2)) << x << "," << y;
+}
+
+TEST(Copy, ReversedDestinationMirrorsTheCopy) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst(8, 6);
+  Fill(dst, clWhite);
+  // Second corner left of the first: mirrored left to right, over columns 1-4.
+  dst.Canvas()->CopyRect(Rect(5, 0, 1, 3), *src.Canvas(), Rect(0, 0, 4, 3));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Red(dst, 1 + x, y), 3 - x + 10 * y);
+  EXPECT_EQ(Extent(dst, clWhite), Rect(1, 0, 5, 3));
+  // Second corner above the first, and scaled: upside down at twice the size.
+  TBitmap big(8, 6);
+  big.Canvas()->CopyRect(Rect(0, 6, 8, 0), *src.Canvas(), Rect(0, 0, 4, 3));
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(Red(big, x, y), x / 2 + 10 * (2 - y / 2)) << x << "," << y;
+}
+
+TEST(Copy, CopyBetweenOverlappingPartsOfOneSurface) {
+  const auto holder = Numbered();
+  TBitmap& b = *holder;
+  b.Canvas()->CopyRect(Rect(1, 0, 4, 3), *b.Canvas(), Rect(0, 0, 3, 3));
+  for (int x = 1; x < 4; ++x) EXPECT_EQ(Red(b, x, 1), x - 1 + 10);
+}
+
+// A 3 x 2 bitmap with key colour silver at (0, 1), the bottom-left pixel.
+std::unique_ptr<TBitmap> Keyed() {
+  auto b = std::make_unique<TBitmap>(3, 2);
+  Fill(*b, clSilver);
+  b->Canvas()->SetPixel(1, 0, clBlue);
+  b->Canvas()->SetPixel(2, 1, clBlue);
+  return b;
+}
+
+TEST(Copy, KeyColourIsLeftOutUnderAClearBrushAndPaintedUnderASolidOne) {
+  const auto holder = Keyed();
+  const TBitmap& src = *holder;
+  ASSERT_EQ(src.TransparentColor(), clSilver);
+  TBitmap dst(3, 2);
+  Fill(dst, clWhite);
+  dst.Canvas()->Brush()->SetStyle(bsClear);
+  dst.Canvas()->BrushCopy(Rect(0, 0, 3, 2), src, Rect(0, 0, 3, 2), src.TransparentColor());
+  EXPECT_EQ(Count(dst, Rect(0, 0, 3, 2), clWhite), 4);
+  EXPECT_EQ(dst.PixelColor(1, 0), clBlue);
+
+  dst.Canvas()->Brush()->SetColor(clRed);  // solid now
+  dst.Canvas()->BrushCopy(Rect(0, 0, 3, 2), src, Rect(0, 0, 3, 2), src.TransparentColor());
+  EXPECT_EQ(Count(dst, Rect(0, 0, 3, 2), clRed), 4);
+  EXPECT_EQ(dst.PixelColor(2, 1), clBlue);
+}
+
+TEST(Copy, KeyCopyScalesAndMirrors) {
+  const auto holder = Keyed();
+  const TBitmap& src = *holder;
+  TBitmap dst(6, 4);
+  Fill(dst, clWhite);
+  dst.Canvas()->Brush()->SetStyle(bsClear);
+  dst.Canvas()->BrushCopy(Rect(6, 0, 0, 4), src, Rect(0, 0, 3, 2), clSilver);
+  // Mirrored: the blue pixel of column 1 stays in the middle, that of column 2 goes left.
+  EXPECT_EQ(Picture(dst, clBlue), "..##..\n..##..\n##....\n##....\n");
+}
+
+TEST(Copy, SystemColourKeyIsResolvedFirst) {
+  TBitmap src(2, 1);
+  Fill(src, clBtnFace);
+  src.Canvas()->SetPixel(1, 0, clBlack);
+  EXPECT_EQ(src.PixelColor(0, 0), RGB(240, 240, 240));
+  TBitmap dst(2, 1);
+  Fill(dst, clWhite);
+  dst.Canvas()->Brush()->SetStyle(bsClear);
+  dst.Canvas()->BrushCopy(Rect(0, 0, 2, 1), src, Rect(0, 0, 2, 1), clBtnFace);
+  EXPECT_EQ(dst.PixelColor(0, 0), clWhite);
+  EXPECT_EQ(dst.PixelColor(1, 0), clBlack);
+}
+
+TEST(Copy, CopyIsClippedAndSkipsWhatLiesOutsideTheSource) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst(6, 6);
+  Fill(dst, clWhite);
+  TCanvas c(&dst, TPoint{}, Rect(0, 0, 2, 6));
+  c.CopyRect(Rect(0, 0, 6, 6), *src.Canvas(), Rect(-2, 0, 4, 6));  // reaches left of and below src
+  EXPECT_EQ(Extent(dst, clWhite), TRect{});
+  c.CopyRect(Rect(0, 0, 4, 3), *src.Canvas(), Rect(0, 0, 4, 3));
+  EXPECT_EQ(Extent(dst, clWhite), Rect(0, 0, 2, 3));
+}
+
+TEST(Copy, BitmapAssignCopiesAndNotifies) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst;
+  int changes = 0;
+  dst.OnChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, &dst);
+    ++changes;
+  };
+  dst.Assign(&src);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(dst.Width(), 4);
+  EXPECT_EQ(dst.PixelColor(3, 2), src.PixelColor(3, 2));
+  dst.Assign(nullptr);
+  EXPECT_TRUE(dst.Empty());
+  EXPECT_EQ(changes, 2);
+  dst.Assign(nullptr);  // nothing into nothing
+  EXPECT_EQ(changes, 2);
+  dst.SetSize(5, 5);
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(dst.Canvas()->ClipRect(), Rect(0, 0, 5, 5));
+}
+
+}  // namespace

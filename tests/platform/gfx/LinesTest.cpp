@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "PixelSupport.h"
+
+namespace {
+
+struct Lines : ::testing::Test {
+  TBitmap b{12, 12};
+  TCanvas& c = *b.Canvas();
+  void SetUp() override {
+    Fill(b, clWhite);
+    c.Pen()->SetColor(clBlack);
+  }
+};
+
+TEST_F(Lines, PaintTheStartPointAndLeaveTheEndPoint) {
+  c.MoveTo(2, 3);
+  c.LineTo(8, 3);
+  EXPECT_TRUE(All(b, Rect(2, 3, 8, 4), clBlack));
+  EXPECT_EQ(b.PixelColor(8, 3), clWhite);
+  EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 6);
+  EXPECT_EQ(c.PenPos(), Point(8, 3));
+
+  c.MoveTo(5, 9);  // a line going up-left leaves its end point too
+  c.LineTo(5, 5);
+  EXPECT_TRUE(All(b, Rect(5, 6, 6, 10), clBlack));
+  EXPECT_EQ(b.PixelColor(5, 5), clWhite);
+}
+
+TEST_F(Lines, DiagonalStepsOnePixelPerColumn) {
+  c.MoveTo(1, 1);
+  c.LineTo(7, 4);
+  EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 6);
+  for (int x = 1; x < 7; ++x) EXPECT_EQ(Count(b, Rect(x, 0, x + 1, 12), clBlack), 1) << x;
+  EXPECT_EQ(b.PixelColor(1, 1), clBlack);
+  EXPECT_EQ(b.PixelColor(7, 4), clWhite);
+}
+
+TEST_F(Lines, PolylineJoinsWithoutGapsAndLeavesItsLastPoint) {
+  const TPoint path[] = {{1, 1}, {6, 1}, {6, 6}, {1, 6}};
+  c.Polyline(path);
+  EXPECT_TRUE(All(b, Rect(1, 1, 7, 2), clBlack));
+  EXPECT_TRUE(All(b, Rect(6, 1, 7, 7), clBlack));
+  EXPECT_TRUE(All(b, Rect(2, 6, 7, 7), clBlack));
+  EXPECT_EQ(b.PixelColor(1, 6), clWhite);
+}
+
+TEST_F(Lines, DottedPenPaintsEveryOtherPixelAndFillsGapsOnlyUnderASolidBrush) {
+  c.Pen()->SetStyle(psDot);
+  c.Brush()->SetStyle(bsClear);
+  c.MoveTo(0, 2);
+  c.LineTo(10, 2);
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 2), x % 2 ? clWhite : clBlack) << x;
+
+  c.Brush()->SetColor(clRed);  // makes the brush solid: its colour goes into the gaps
+  c.MoveTo(0, 5);
+  c.LineTo(10, 5);
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 5), x % 2 ? clRed : clBlack) << x;
+}
+
+TEST_F(Lines, DottedPatternRunsOnAcrossTheCornersOfAPath) {
+  c.Pen()->SetStyle(psDot);
+  c.Brush()->SetStyle(bsClear);
+  c.MoveTo(0, 0);
+  c.LineTo(3, 0);  // on, off, on; the next segment starts "off"
+  c.LineTo(3, 4);
+  EXPECT_EQ(b.PixelColor(3, 0), clWhite);
+  EXPECT_EQ(b.PixelColor(3, 1), clBlack);
+  EXPECT_EQ(b.PixelColor(3, 2), clWhite);
+}
+
+TEST_F(Lines, WidePenCoversItsWidthAcrossTheLine) {
+  c.Pen()->SetWidth(3);
+  c.MoveTo(2, 5);
+  c.LineTo(9, 5);
+  EXPECT_TRUE(All(b, Rect(2, 4, 9, 7), clBlack));
+  EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 21);
+}
+
+TEST_F(Lines, PenModesInvertAndXor) {
+  c.Pen()->SetMode(pmNot);
+  c.MoveTo(0, 0);
+  c.LineTo(4, 0);
+  EXPECT_TRUE(All(b, Rect(0, 0, 4, 1), clBlack));
+  c.Pen()->SetMode(pmXor);
+  c.Pen()->SetColor(clRed);
+  c.MoveTo(0, 0);
+  c.LineTo(2, 0);
+  EXPECT_EQ(b.PixelColor(0, 0), clRed);
+  EXPECT_EQ(b.PixelColor(2, 0), clBlack);
+}
+
+TEST_F(Lines, FarAwayEndPointsDrawOnlyWhatIsVisibleAndReturnAtOnce) {
+  c.MoveTo(-2000000000, 6);
+  c.LineTo(2000000000, 6);
+  EXPECT_TRUE(All(b, Rect(0, 6, 12, 7), clBlack));
+  EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 12);
+}
+
+}  // namespace

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "PixelSupport.h"
+#include "platform/gfx/Font.h"
+#include "platform/gfx/FontFace.h"
+
+namespace {
+
+struct Text : ::testing::Test {
+  TBitmap b{120, 40};
+  TCanvas& c = *b.Canvas();
+  void SetUp() override {
+    Fill(b, clWhite);
+    c.Font()->SetName("Arial");
+    c.Font()->SetHeight(-11);
+    c.Font()->SetColor(clBlack);
+    c.Brush()->SetStyle(bsClear);
+  }
+};
+
+TEST_F(Text, EmptyStringMeasuresZeroByZero) {
+  EXPECT_EQ(c.TextExtent(""), (TSize{0, 0}));
+  EXPECT_EQ(c.TextWidth(""), 0);
+  EXPECT_EQ(c.TextHeight(""), 0);
+  TRect r = Rect(5, 5, 50, 5);
+  EXPECT_EQ(c.DrawText(r, "", {tfCalcRect}), 0);
+  EXPECT_EQ(r, Rect(5, 5, 5, 5));
+}
+
+TEST_F(Text, DesignFontsResolveToInstalledFaces) {
+  for (const char* family : {"MS Sans Serif", "Arial", "Tahoma"}) {
+    TFont f;
+    f.SetName(family);
+    EXPECT_FALSE(f.Face().FileName().empty()) << family;
+    EXPECT_GE(f.Face().CellHeight(), 12) << family;
+    EXPECT_LE(f.Face().CellHeight(), 14) << family;
+  }
+  TFont cell;
+  cell.SetName("Arial");
+  cell.SetHeight(13);  // a positive height is the cell height itself
+  EXPECT_EQ(cell.Face().CellHeight(), 13);
+}
+
+TEST_F(Text, DrawingStaysWithinWhatIsMeasured) {
+  const TSize ext = c.TextExtent("-20");
+  ASSERT_GT(ext.cx, 10);
+  c.TextOut(30, 10, "-20");
+  const TRect ink = Extent(b, clWhite);
+  ASSERT_FALSE(ink.IsEmpty());
+  EXPECT_GE(ink.Left, 30);
+  EXPECT_LE(ink.Right, 30 + ext.cx);
+  EXPECT_GE(ink.Top, 10);
+  EXPECT_LE(ink.Bottom, 10 + ext.cy);
+  EXPECT_EQ(c.TextWidth("-20"), c.TextWidth("-") + c.TextWidth("2") + c.TextWidth("0"));
+}
+
+TEST_F(Text, BoldIsWiderAndOnlyTheFontColourIsUsed) {
+  const int regular = c.TextWidth("Tangage");
+  c.Font()->SetStyle(TFontStyles{fsBold});
+  EXPECT_GT(c.TextWidth("Tangage"), regular);
+  c.Font()->SetColor(clRed);
+  c.TextOut(2, 2, "Tangage");
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const TColor p = b.PixelColor(x, y);
+      ASSERT_EQ(GetRValue(p), 255) << x << "," << y;  // white mixed with red only
+      ASSERT_EQ(GetGValue(p), GetBValue(p));
+    }
+}
+
+TEST_F(Text, TextIsClippedToItsRectangle) {
+  TRect r = Rect(10, 10, 22, 20);
+  c.DrawText(r, "Roulis Tangage", {tfSingleLine, tfNoPrefix});
+  const TRect ink = Extent(b, clWhite);
+  ASSERT_FALSE(ink.IsEmpty());
+  EXPECT_GE(ink.Left, 10);
+  EXPECT_LE(ink.Right, 22);
+  EXPECT_GE(ink.Top, 10);
+  EXPECT_LE(ink.Bottom, 20);
+  EXPECT_EQ(ink.Right, 22);  // the text runs on past the edge and is cut there
+}
+
+TEST_F(Text, AlignmentsPlaceTheCellInTheRectangle) {
+  const TSize ext = c.TextExtent("Cap");
+  // Bottom: the cell ends at the rectangle's bottom; centred: equal room left and right.
+  TRect r = Rect(0, 0, 120, 40);
+  c.Brush()->SetColor(clYellow);
+  c.DrawText(r, "Cap", {tfSingleLine, tfCenter, tfBottom, tfNoPrefix});
+  EXPECT_EQ(Extent(b, clWhite), Rect((120 - ext.cx) / 2, 40 - ext.cy, (120 - ext.cx) / 2 + ext.cx, 40));
+  Fill(b, clWhite);
+  c.DrawText(r, "Cap", {tfSingleLine, tfVerticalCenter, tfNoPrefix});
+  EXPECT_EQ(Extent(b, clWhite), Rect(0, (40 - ext.cy) / 2, ext.cx, (40 - ext.cy) / 2 + ext.cy));
+  Fill(b, clWhite);
+  c.DrawText(r, "Cap", {tfSingleLine, tfRight, tfNoPrefix});
+  EXPECT_EQ(Extent(b, clWhite), Rect(120 - ext.cx, 0, 120, ext.cy));
+}
+
+TEST_F(Text, CalcRectMeasuresLinesWithoutDrawing) {
+  const int h = c.TextHeight("x");
+  TRect r = Rect(3, 4, 100, 4);
+  EXPECT_EQ(c.DrawText(r, "Roulis\nCap", {tfCalcRect}), 2 * h);
+  EXPECT_EQ(r, Rect(3, 4, 3 + c.TextWidth("Roulis"), 4 + 2 * h));
+  EXPECT_EQ(Extent(b, clWhite), TRect{});
+  TRect one = Rect(0, 0, 100, 0);
+  c.DrawText(one, "Roulis\r\nCap", {tfCalcRect, tfSingleLine});
+  EXPECT_EQ(one.Height(), h);
+}
+
+TEST_F(Text, PrefixCharacterIsProcessedUnlessTurnedOff) {
+  TRect r = Rect(0, 0, 100, 0);
+  c.DrawText(r, "&Cap", {tfCalcRect});
+  EXPECT_EQ(r.Width(), c.TextWidth("Cap"));
+  c.DrawText(r, "a&&b", {tfCalcRect});
+  EXPECT_EQ(r.Width(), c.TextWidth("a&b"));
+  c.DrawText(r, "&Cap", {tfCalcRect, tfNoPrefix});
+  EXPECT_EQ(r.Width(), c.TextWidth("&Cap"));
+}
+
+TEST_F(Text, AccentedTextIsDecodedAsUtf8) {
+  EXPECT_EQ(c.TextWidth("\xC3\xA0"), c.TextWidth("\xC3\xA0"));  // "à" is one glyph
+  EXPECT_LT(c.TextWidth("\xC3\xA0"), c.TextWidth("aa") + 2);
+}
+
+TEST(FontChange, SettersNotifyOnlyOnRealChangesAndAssignOnce) {
+  TFont f;
+  EXPECT_EQ(f.Name(), "MS Sans Serif");
+  EXPECT_EQ(f.Height(), -11);
+  EXPECT_EQ(f.Size(), 8);
+  EXPECT_EQ(f.Color(), clWindowText);
+  int n = 0;
+  f.OnChange = [&](TObject* sender) {
+    EXPECT_EQ(sender, &f);
+    ++n;
+  };
+  f.SetHeight(-11);
+  f.SetName("MS Sans Serif");
+  EXPECT_EQ(n, 0);
+  f.SetSize(10);
+  EXPECT_EQ(f.Height(), -13);
+  EXPECT_EQ(n, 1);
+  TFont g;
+  g.SetName("Tahoma");
+  g.SetColor(clWhite);
+  g.SetStyle(TFontStyles{fsBold});
+  f.Assign(g);
+  EXPECT_EQ(n, 2);
+  EXPECT_TRUE(f.SameAs(g));
+  f.Assign(g);
+  EXPECT_EQ(n, 2);
+}
+
+TEST(FontChange, CanvasFontFollowsTheAssignedFont) {
+  TBitmap b(10, 10);
+  TFont big;
+  big.SetHeight(-20);
+  b.Canvas()->SetFont(&big);
+  EXPECT_GT(b.Canvas()->TextHeight("x"), 20);
+  EXPECT_EQ(b.Canvas()->Font()->Height(), -20);
+}
+
+}  // namespace
