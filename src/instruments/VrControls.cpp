@@ -118,11 +118,25 @@ void TVrGraphicImageControl::SetTransparent(bool value) {
 void TVrGraphicImageControl::UpdateControl() {
   // The cheap path: a transparent control that holds a picture of what lies beneath it
   // repaints over that picture alone.
-  if (!IsDesigning() && FTransparent && !FBackgroundBitmap->Empty()) {
+  const bool reuse = !IsDesigning() && FTransparent && !FBackgroundBitmap->Empty();
+  if (reuse) {
     FNeedBackground = false;
     MarkOpaque(true);
   }
-  TVrGraphicControl::UpdateControl();
+  try {
+    TVrGraphicControl::UpdateControl();
+  } catch (...) {
+    if (reuse) ResumeCapturing();
+    throw;
+  }
+  // Hidden, loading or off the parent: nothing was painted, and the picture saved may be
+  // stale by the time the control paints again, so the next paint must capture.
+  if (reuse && !FNeedBackground) ResumeCapturing();
+}
+
+void TVrGraphicImageControl::ResumeCapturing() {
+  FNeedBackground = true;
+  MarkOpaque(false);
 }
 
 void TVrGraphicImageControl::PaintRequest(const TPaintDC* DC) {
@@ -178,8 +192,5 @@ void TVrGraphicImageControl::RestoreBackground() {
 
 void TVrGraphicImageControl::Paint() {
   Canvas()->Draw(0, 0, *FImageBitmap);
-  if (FTransparent) {
-    FNeedBackground = true;
-    MarkOpaque(false);
-  }
+  if (FTransparent) ResumeCapturing();
 }

@@ -88,6 +88,8 @@ class TVrGraphicImageControl : public TVrGraphicControl {
   void MarkOpaque(bool value);
 
  private:
+  void ResumeCapturing();
+
   std::unique_ptr<TBitmap> FBackgroundBitmap;
   std::unique_ptr<TBitmap> FImageBitmap;
   bool FNeedBackground = true;

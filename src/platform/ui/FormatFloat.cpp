@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -27,24 +28,75 @@ char& Separator() {
   return sep;
 }
 
-bool AllZero(const std::string& digits) {
-  for (char c : digits)
-    if (c >= '1' && c <= '9') return false;
-  return true;
+// A number as decimal digits: Value = 0.d1d2d3... x 10^(Exponent + 1), d1 not 0 unless
+// the number is 0.
+struct TDecimal {
+  std::string Digits;
+  int Exponent = 0;
+  bool Negative = false;
+};
+
+TDecimal Decompose(double value) {
+  char text[80];
+  // 41 significant digits hold every digit that can decide a rounding at 18 decimals.
+  std::snprintf(text, sizeof text, "%.40e", value);
+  TDecimal d;
+  d.Negative = text[0] == '-';
+  const char* e = std::strchr(text, 'e');
+  for (const char* p = text; p < e; ++p)
+    if (*p >= '0' && *p <= '9') d.Digits += *p;
+  d.Exponent = std::atoi(e + 1);
+  return d;
 }
 
-// "1.2345679E9": the mantissa without trailing zeros and the plain exponent.
-std::string Scientific(const char* exp7, char sep) {
-  const char* e = std::strchr(exp7, 'e');
-  std::string mant(exp7, e);
-  const int exponent = std::atoi(e + 1);
-  if (mant.size() > 2) {  // "d.ddddddd"
-    while (mant.back() == '0') mant.pop_back();
-    if (mant.back() < '0' || mant.back() > '9') mant.pop_back();
+// Keeps `count` significant digits, halves away from zero (a count of 0 or less keeps
+// nothing but what rounding carries in).
+TDecimal RoundDigits(TDecimal d, int count) {
+  if (count >= int(d.Digits.size())) return d;
+  const bool up = count >= 0 && d.Digits[size_t(count)] >= '5';
+  d.Digits.resize(size_t(count < 0 ? 0 : count));
+  if (up) {
+    int i = int(d.Digits.size()) - 1;
+    while (i >= 0 && d.Digits[size_t(i)] == '9') d.Digits[size_t(i--)] = '0';
+    if (i >= 0) {
+      ++d.Digits[size_t(i)];
+    } else {
+      d.Digits.insert(d.Digits.begin(), '1');
+      d.Digits.pop_back();
+      if (d.Digits.empty()) d.Digits = "1";
+      ++d.Exponent;
+    }
   }
-  for (char& c : mant)
-    if (c != '-' && (c < '0' || c > '9')) c = sep;
-  return mant + "E" + std::to_string(exponent);
+  return d;
+}
+
+bool IsZero(const TDecimal& d) { return d.Digits.find_first_not_of('0') == std::string::npos; }
+
+// "1.2345679E9": the significant digits without trailing zeros and the plain exponent.
+std::string Scientific(TDecimal d, char sep) {
+  while (d.Digits.size() > 1 && d.Digits.back() == '0') d.Digits.pop_back();
+  std::string out = d.Negative ? "-" : "";
+  out += d.Digits[0];
+  if (d.Digits.size() > 1) out += sep + d.Digits.substr(1);
+  return out + "E" + std::to_string(d.Exponent);
+}
+
+// The digits placed around the separator with exactly `decimals` decimals.
+std::string Fixed(const TDecimal& d, int decimals, char sep) {
+  std::string whole, fraction;
+  for (int pos = d.Exponent; pos >= -decimals; --pos) {  // pos: the power of ten of a digit
+    const int index = d.Exponent - pos;
+    const char digit = index < int(d.Digits.size()) ? d.Digits[size_t(index)] : '0';
+    (pos >= 0 ? whole : fraction) += digit;
+  }
+  if (d.Exponent < 0) {
+    whole = "0";
+    fraction = std::string(size_t(std::min(-d.Exponent - 1, decimals)), '0') + fraction;
+    fraction.resize(size_t(decimals), '0');
+  }
+  std::string out = whole;
+  if (decimals > 0) out += sep + fraction;
+  return out;
 }
 
 }  // namespace
@@ -57,35 +109,13 @@ std::string FormatFixed(double Value, int Decimals) {
   if (std::isinf(Value)) return Value < 0 ? "-INF" : "INF";
   const int decimals = Decimals < 0 ? 0 : Decimals > kMaxDecimals ? kMaxDecimals : Decimals;
   const char sep = DecimalSeparator();
-
-  char exp7[40];
-  std::snprintf(exp7, sizeof exp7, "%.*e", kPrecision - 1, Value);
-  const int exponent = std::atoi(std::strchr(exp7, 'e') + 1);
-  if (Value != 0 && exponent >= kPrecision) return Scientific(exp7, sep);
-
-  std::string out;
-  if (exponent + 1 + decimals <= kPrecision) {
-    // The decimals cut before the eighth significant digit: one rounding, at the last decimal.
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, Value);
-    out = text;
-  } else {
-    // All eight significant digits fit: place them and add zeros up to the decimals.
-    std::string digits;
-    for (const char* p = exp7; *p && *p != 'e'; ++p)
-      if (*p >= '0' && *p <= '9') digits += *p;
-    std::string whole = "0", fraction;
-    if (exponent >= 0) {
-      whole = digits.substr(0, size_t(exponent) + 1);
-      fraction = digits.substr(size_t(exponent) + 1);
-    } else {
-      fraction = std::string(size_t(-exponent - 1), '0') + digits;
-    }
-    fraction.resize(size_t(decimals), '0');
-    out = (Value < 0 ? "-" : "") + whole + (decimals > 0 ? "." + fraction : "");
-  }
-  if (out[0] == '-' && AllZero(out)) out.erase(0, 1);
-  for (char& c : out)  // whatever point the C library's locale used
-    if (c != '-' && (c < '0' || c > '9')) c = sep;
-  return out;
+  const TDecimal exact = Decompose(Value);
+  if (IsZero(exact)) return Fixed(TDecimal{"0", 0, false}, decimals, sep);
+  const TDecimal significant = RoundDigits(exact, kPrecision);
+  if (significant.Exponent >= kPrecision) return Scientific(significant, sep);
+  // One rounding, at the last decimal or at the eighth significant digit, whichever comes first.
+  TDecimal shown = RoundDigits(exact, std::min(kPrecision, exact.Exponent + 1 + decimals));
+  if (shown.Digits.empty() || IsZero(shown)) return Fixed(TDecimal{"0", 0, false}, decimals, sep);
+  std::string text = Fixed(shown, decimals, sep);
+  return shown.Negative ? "-" + text : text;
 }

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include "instruments/InstrumentTestSupport.h"
+#include "instruments/VrControls.h"
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Font.h"
+#include "platform/ui/Cursors.h"
+
+namespace {
+
+// An image control that paints a 2 x 2 mark of MarkColor in its middle over what
+// PrepareImage leaves, and can be told to fail halfway.
+class TMarked : public TVrGraphicImageControl {
+ public:
+  using TVrGraphicImageControl::TVrGraphicImageControl;
+  int Paints = 0;
+  bool Fail = false;
+  TColor MarkColor() const { return FMark; }
+  void SetMarkColor(TColor value) {
+    if (FMark == value) return;
+    FMark = value;
+    UpdateControl();
+  }
+  using TVrGraphicImageControl::DrawDesignFrame;
+  void MakeOpaque() { MarkOpaque(true); }
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    PrepareImage();
+    if (FMark != clNone) {
+      ImageCanvas()->Brush()->SetColor(FMark);
+      ImageCanvas()->FillRect(Bounds(Width() / 2 - 1, Height() / 2 - 1, 2, 2));
+    }
+    if (Fail) throw Exception("broken");
+    TVrGraphicImageControl::Paint();
+  }
+
+ private:
+  TColor FMark = clNone;
+};
+
+using VrImageControl = InstrumentFixture;
+
+TEST_F(VrImageControl, UpdateControlWhileLoadingPaintsNothing) {
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  const int before = c->Paints;
+  c->BeginLoading();
+  c->SetMarkColor(clRed);
+  Pump();
+  EXPECT_EQ(c->Paints, before);
+  c->Loaded();
+  c->UpdateControl();
+  EXPECT_EQ(c->Paints, before + 1);
+}
+
+TEST_F(VrImageControl, APaintRequestWithoutDeviceContextDrawsNothing) {
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  const int before = c->Paints;
+  c->PaintRequest(nullptr);
+  EXPECT_EQ(c->Paints, before);
+}
+
+TEST_F(VrImageControl, AnOpaqueControlThatDrawsNothingShowsItsColourAndIsSizedToIt) {
+  auto* c = Place<TMarked>(10, 10, 20, 12);
+  c->SetColor(clTeal);
+  Pump();
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(At(c, x, y), clTeal) << x << "," << y;
+  EXPECT_EQ(At(30, 10), kFormColor);
+  EXPECT_EQ(c->ImageBitmap()->Width(), 20);
+  EXPECT_EQ(c->ImageBitmap()->Height(), 12);
+}
+
+TEST_F(VrImageControl, ATransparentControlReusesItsSavedBackgroundForItsOwnChanges) {
+  auto* beneath = Place<TMarked>(0, 0, 60, 60);
+  beneath->SetColor(clRed);
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  c->SetTransparent(true);
+  Pump();
+  EXPECT_EQ(At(c, 0, 0), clRed) << "the parent's picture shows through";
+  EXPECT_FALSE(c->ControlStyle().Contains(csOpaque)) << "capturing state after a paint";
+  EXPECT_TRUE(c->NeedBackground());
+
+  // Something scribbles under the control; its own repaint must use the saved picture.
+  form->BackBuffer()->Canvas()->SetPixel(10, 10, clWhite);
+  const int formPaints = form->BackgroundPaints, beneathPaints = beneath->Paints;
+  c->SetMarkColor(clBlue);
+  EXPECT_EQ(form->BackgroundPaints, formPaints) << "the parent did not paint";
+  EXPECT_EQ(beneath->Paints, beneathPaints) << "nothing beneath painted";
+  EXPECT_EQ(At(c, 0, 0), clRed);
+  EXPECT_EQ(At(c, 10, 10), clBlue);
+  EXPECT_TRUE(c->NeedBackground()) << "back to capturing after the paint";
+
+  // The next paint the parent drives captures the new picture beneath.
+  beneath->SetColor(clGreen);
+  Pump();
+  EXPECT_EQ(At(c, 0, 0), clGreen);
+  EXPECT_EQ(At(c, 10, 10), clBlue);
+}
+
+TEST_F(VrImageControl, ATransparentControlWithoutSavedPictureAsksTheParentFirst) {
+  auto* c = new TMarked(form);
+  c->SetTransparent(true);
+  c->SetBounds(5, 5, 10, 10);
+  c->SetParent(form);
+  EXPECT_TRUE(c->BackgroundBitmap()->Empty());
+  const int formPaints = form->BackgroundPaints;
+  c->SetMarkColor(clLime);  // non-opaque path: invalidate and paint the pending area now
+  EXPECT_EQ(form->BackgroundPaints, formPaints + 1);
+  EXPECT_EQ(At(c, 0, 0), kFormColor);
+  EXPECT_EQ(At(c, 5, 5), clLime);
+}
+
+TEST_F(VrImageControl, APaintErrorLeavesTheScreenAndTheCanvasesAsTheyWere) {
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  c->MakeOpaque();  // so that nothing beneath is painted again either
+  c->SetColor(clNavy);
+  Pump();
+  c->Fail = true;
+  EXPECT_THROW(c->SetMarkColor(clYellow), Exception);
+  EXPECT_EQ(At(c, 10, 10), clNavy) << "what the failed paint drew did not reach the screen";
+  EXPECT_EQ(c->Canvas()->LockCount(), 0);
+  EXPECT_EQ(c->ImageCanvas()->LockCount(), 0);
+  EXPECT_EQ(c->Canvas()->Surface(), nullptr);
+}
+
+TEST_F(VrImageControl, TheDesignFrameIsDrawnOnlyInDesignMode) {
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  c->SetColor(clWhite);
+  TBitmap b(20, 20);
+  b.Canvas()->Brush()->SetColor(clWhite);
+  b.Canvas()->FillRect(Rect(0, 0, 20, 20));
+  c->DrawDesignFrame(b.Canvas());
+  EXPECT_EQ(b.PixelColor(0, 0), clWhite);
+  c->SetDesigning(true);
+  c->DrawDesignFrame(b.Canvas());
+  EXPECT_EQ(b.PixelColor(0, 0), clBlack);
+  EXPECT_EQ(b.PixelColor(19, 19) == clBlack || b.PixelColor(18, 19) == clBlack, true);
+  EXPECT_EQ(b.PixelColor(5, 5), clWhite);
+}
+
+TEST_F(VrImageControl, NotificationsReachTheEventsAndACaptionChangeDoesNotRepaint) {
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  int enters = 0, leaves = 0, fonts = 0, texts = 0;
+  c->OnMouseEnter = [&](TObject* s) { enters += s == c; };
+  c->OnMouseLeave = [&](TObject* s) { leaves += s == c; };
+  c->OnFontChanged = [&](TObject* s) { fonts += s == c; };
+  c->OnTextChanged = [&](TObject* s) { texts += s == c; };
+  const int w = form->WindowHandle();
+  form->DispatchInput({TBackendEventKind::MouseMove, w, 15, 15});
+  form->DispatchInput({TBackendEventKind::MouseMove, w, 100, 100});
+  EXPECT_EQ(enters, 1);
+  EXPECT_EQ(leaves, 1);
+  c->Font()->SetHeight(-20);
+  EXPECT_EQ(fonts, 1);
+  Pump();
+  const int paints = c->Paints;
+  c->SetCaption("new");
+  Pump();
+  EXPECT_EQ(texts, 1);
+  EXPECT_EQ(c->Paints, paints);
+  EXPECT_EQ(c->Version(), "1.3");
+}
+
+TEST_F(VrImageControl, TheHandCursorIsRegisteredAsNumber99) {
+  const TCursorImage* cursor = FindCursor(crVrHandPoint);
+  ASSERT_NE(cursor, nullptr);
+  EXPECT_EQ(cursor->Width, 32);
+  EXPECT_EQ(cursor->Height, 32);
+  EXPECT_EQ(cursor->HotX, 10);
+  EXPECT_EQ(cursor->HotY, 5);
+  ASSERT_EQ(backend->Cursors.count(crVrHandPoint), 1u);
+  EXPECT_EQ(backend->Cursors[crVrHandPoint], std::make_pair(10, 5));
+}
+
+}  // namespace
