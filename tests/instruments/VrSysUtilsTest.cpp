@@ -192,7 +192,8 @@ TEST(ImageTextLayout, EmptyCaptionCentresTheImage) {
   TRect text = Rect(1, 2, 3, 4);
   CalcImageTextLayout(*b.Canvas(), Rect(0, 0, 17, 20), Point(0, 0), "", ImageLeft, -1, -1, Point(11, 11), image, text);
   EXPECT_EQ(image.X, 3);
-  EXPECT_EQ(text, TRect{});
+  EXPECT_EQ(text.Width(), 0);  // an empty rectangle, moved to where a caption would start
+  EXPECT_EQ(text.Height(), 0);
   // The LED of the main window: margin 2, spacing 3, a 12 x 12 lamp.
   CalcImageTextLayout(*b.Canvas(), Rect(0, 0, 17, 20), Point(0, 0), "", ImageLeft, 2, 3, Point(12, 12), image, text);
   EXPECT_EQ(image, Point(2, 4));
