@@ -119,8 +119,7 @@ std::string ResolveSerialDeviceName(const std::string& name) {
     struct stat st;
     if (lstat(link.c_str(), &st) == 0) return link;  // a dangling link stays: "not found"
   }
-  if (n >= 1) return "/dev/ttyS" + std::to_string(n - 1);
-  return "/dev/ttyS-none";  // COM0 names no device
+  return "/dev/ttyS" + std::to_string(n - 1);  // COM0 gives /dev/ttyS-1: not found
 }
 
 std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name) {
