@@ -1,4 +1,5 @@
-// Lines and polylines: the start point is painted, the end point is not.
+// Lines and polylines: the start point is painted, the end point is not (for the one-pixel
+// pen; a wide pen covers both ends).
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Raster.h"
@@ -11,9 +12,16 @@ void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoin
   const int w = pen.Width();
   const bool xMajor = std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y);
   const int lo = (xMajor ? r.Clip.Left : r.Clip.Top) - w, hi = (xMajor ? r.Clip.Right : r.Clip.Bottom) + w;
-  if (w > 1) {  // a wide pen is solid: a run of w pixels across the line at every step
+  if (w > 1) {
+    // A wide pen is solid and square-capped: a run of w pixels across the line at every step,
+    // the line drawn to its end point and half a pen width beyond both ends, so that wide
+    // lines side by side leave no gaps.
     const int back = (w - 1) / 2;
-    ForEachLinePixel(a, b, lo, hi, [&](int x, int y, int) {
+    if (a == b) {  // a wide pen still leaves its square where a line of no length stands
+      for (int y = a.Y - back; y < a.Y - back + w; ++y) r.Span(y, a.X - back, a.X - back + w, ink, pen.Mode());
+      return;
+    }
+    ForEachLinePixel(a, b, lo, hi, back, w - back, [&](int x, int y, int) {
       if (xMajor) {
         for (int yy = y - back; yy < y - back + w; ++yy) r.Plot(x, yy, ink, pen.Mode());
       } else {
@@ -25,7 +33,7 @@ void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoin
   const bool dotted = pen.Style() == psDot;
   const bool fillGaps = dotted && brush.Style() == bsSolid;
   const uint32_t gap = ColorToPixel(brush.Color());
-  ForEachLinePixel(a, b, lo, hi, [&](int x, int y, int k) {
+  ForEachLinePixel(a, b, lo, hi, 0, 0, [&](int x, int y, int k) {
     if (!dotted || (phase + k) % 2 == 0) r.Plot(x, y, ink, pen.Mode());
     else if (fillGaps) r.Plot(x, y, gap);
   });

@@ -61,8 +61,9 @@ template <typename F>
 void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&& span);
 
 // The pixels of a line from a to b without b, in surface coordinates, for every step whose
-// major coordinate lies within [lo, hi): calls plot(x, y, step).
+// major coordinate lies within [lo, hi): calls plot(x, y, step). `before` and `after` extend
+// the line by that many steps past a and up to b (b itself is step `after` = 1).
 template <typename F>
-void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, F&& plot);
+void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long long after, F&& plot);
 
 #include "platform/gfx/RasterScan.inl"

@@ -32,7 +32,7 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&&
 }
 
 template <typename F>
-void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, F&& plot) {
+void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long long after, F&& plot) {
   const long long dx = (long long)b.X - a.X, dy = (long long)b.Y - a.Y;
   const long long adx = std::llabs(dx), ady = std::llabs(dy);
   const bool xMajor = adx >= ady;
@@ -41,13 +41,15 @@ void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, F&& plot) {
   const int sMaj = (xMajor ? dx : dy) < 0 ? -1 : 1;
   const int sMin = (xMajor ? dy : dx) < 0 ? -1 : 1;
   const long long start = xMajor ? a.X : a.Y;
-  // Only the steps whose major coordinate can be seen: start + sMaj * k in [lo, hi).
-  long long k0 = 0, k1 = n;
+  // Steps -before .. n + after - 1, and of those only the ones whose major coordinate can be
+  // seen: start + sMaj * k in [lo, hi).
+  long long k0 = -before, k1 = n + after;
   if (sMaj > 0) k0 = std::max(k0, lo - start), k1 = std::min(k1, hi - start);
   else k0 = std::max(k0, start - (hi - 1)), k1 = std::min(k1, start - lo + 1);
   for (long long k = k0; k < k1; ++k) {
     // The minor coordinate of step k, rounded to the nearest pixel (half steps round up).
-    const long long m = (2 * k * minor + n) / (2 * n);
+    const long long num = 2 * k * minor + n, den = 2 * n;
+    const long long m = num >= 0 ? num / den : -((-num + den - 1) / den);
     const long long maj = start + sMaj * k;
     const long long min = (xMajor ? a.Y : a.X) + sMin * m;
     if (xMajor) plot(int(maj), int(min), int(k));

@@ -69,12 +69,16 @@ TEST_F(Lines, DottedPatternRunsOnAcrossTheCornersOfAPath) {
   EXPECT_EQ(b.PixelColor(3, 2), clWhite);
 }
 
-TEST_F(Lines, WidePenCoversItsWidthAcrossTheLine) {
+TEST_F(Lines, WidePenCoversItsWidthAcrossTheLineAndSquareCapsBothEnds) {
   c.Pen()->SetWidth(3);
   c.MoveTo(2, 5);
-  c.LineTo(9, 5);
-  EXPECT_TRUE(All(b, Rect(2, 4, 9, 7), clBlack));
-  EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 21);
+  c.LineTo(8, 5);
+  EXPECT_EQ(Extent(b, clWhite), Rect(1, 4, 10, 7));
+  EXPECT_TRUE(All(b, Rect(1, 4, 10, 7), clBlack));
+  Fill(b, clWhite);
+  c.MoveTo(5, 5);
+  c.LineTo(5, 5);  // no length: the pen's square
+  EXPECT_EQ(Extent(b, clWhite), Rect(4, 4, 7, 7));
 }
 
 TEST_F(Lines, PenModesInvertAndXor) {
