@@ -37,9 +37,10 @@ struct TDecimal {
 };
 
 TDecimal Decompose(double value) {
-  char text[80];
-  // 41 significant digits hold every digit that can decide a rounding at 18 decimals.
-  std::snprintf(text, sizeof text, "%.40e", value);
+  char text[64];
+  // 31 significant digits reach past the 18th decimal of any number shown in fixed form; a
+  // double is never close enough to a half for the digits beyond to matter.
+  std::snprintf(text, sizeof text, "%.30e", value);
   TDecimal d;
   d.Negative = text[0] == '-';
   const char* e = std::strchr(text, 'e');
