@@ -22,7 +22,11 @@ TRGB Split(TColor c) {
 // into the next channel.
 int Channel(int c1, int c2, long long i, long long d) {
   if (d == 0) return c1;
-  return int(std::clamp<long long>(c1 + (c2 - c1) * i / d, 0, 255));
+  constexpr long long kNarrow = 1 << 22;  // 32-bit arithmetic is exact below this, and faster
+  const long long step = (i > -kNarrow && i < kNarrow && d > -kNarrow && d < kNarrow)
+                             ? (c2 - c1) * int(i) / int(d)
+                             : (c2 - c1) * i / d;
+  return int(std::clamp<long long>(c1 + step, 0, 255));
 }
 
 TColor BandColor(const TRGB& a, const TRGB& b, long long i, long long d) {

@@ -8,7 +8,20 @@ namespace {
 
 void FillBox(const TRaster& r, TRect box, uint32_t pixel, TPenMode mode = pmCopy) {
   box = IntersectRect(box, r.Clip);
-  for (int y = box.Top; y < box.Bottom; ++y) r.Span(y, box.Left, box.Right, pixel, mode);
+  if (box.IsEmpty()) return;
+  if (r.Mask || mode != pmCopy) {
+    for (int y = box.Top; y < box.Bottom; ++y) r.Span(y, box.Left, box.Right, pixel, mode);
+    return;
+  }
+  // The common case, straight into the rows: gradients fill hundreds of thin bands a paint.
+  const size_t w = size_t(box.Width());
+  uint32_t* row = r.Row(box.Top) + box.Left;
+  const size_t stride = size_t(r.Stride);
+  if (w == 1) {  // a column
+    for (int y = box.Top; y < box.Bottom; ++y, row += stride) *row = pixel;
+    return;
+  }
+  for (int y = box.Top; y < box.Bottom; ++y, row += stride) std::fill_n(row, w, pixel);
 }
 
 // A frame `w` pixels thick along the inside of box.
