@@ -182,7 +182,7 @@ void TControl::InvalidateControl(bool IsVisible) {
 void TControl::Invalidate() { InvalidateControl(FVisible); }
 
 void TControl::Repaint() {
-  if (!ShownOrDesigned() || !FParent || !FParent->HandleAllocated() || IsLoading()) return;
+  if (!ShownOrDesigned() || !FParent || !FParent->Showing() || IsLoading()) return;
   if (FControlStyle.Contains(csOpaque)) {
     const TPoint po = FParent->SurfaceOrigin();
     TRect clip = Bounds(po.X + FLeft, po.Y + FTop, FWidth, FHeight);

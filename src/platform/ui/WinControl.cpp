@@ -62,7 +62,7 @@ void TWinControl::InsertControl(TControl* AControl) {
 void TWinControl::RemoveControl(TControl* AControl) {
   auto it = std::find(FControls.begin(), FControls.end(), AControl);
   if (it == FControls.end()) return;
-  AControl->Invalidate();
+  AControl->InvalidateControl(AControl->FVisible);  // what it covered is painted again
   Root()->ControlRemoving(AControl);
   FControls.erase(it);
   AControl->FParent = nullptr;
@@ -74,7 +74,7 @@ void TWinControl::BringToFront(TControl* AControl) {
   if (it == FControls.end()) return;
   FControls.erase(it);
   FControls.push_back(AControl);
-  AControl->Invalidate();
+  AControl->InvalidateControl(AControl->FVisible);
 }
 
 void TWinControl::SendToBack(TControl* AControl) {
@@ -82,7 +82,7 @@ void TWinControl::SendToBack(TControl* AControl) {
   if (it == FControls.end()) return;
   FControls.erase(it);
   FControls.insert(FControls.begin(), AControl);
-  AControl->Invalidate();
+  AControl->InvalidateControl(AControl->FVisible);
 }
 
 TControl* TWinControl::ControlAtPos(TPoint P) const {
@@ -123,10 +123,8 @@ void TWinControl::InvalidateRect(const TRect& R) {
   FInvalid.push_back(r);
 }
 
-void TWinControl::Invalidate() {
-  InvalidateRect(ClientRect());
-  TControl::Invalidate();
-}
+// A windowed control paints all of its area itself: the parent need not paint beneath it.
+void TWinControl::Invalidate() { InvalidateRect(ClientRect()); }
 
 void TWinControl::Repaint() {
   Invalidate();

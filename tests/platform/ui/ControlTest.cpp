@@ -358,6 +358,32 @@ TEST_F(Controls, WindowedChildrenStayAboveWindowlessOnesAndClipTheirChildren) {
   EXPECT_EQ(form->ControlAtPos(Point(5, 5)), under);
 }
 
+TEST_F(Controls, AHiddenOrRemovedPanelTakesItsChildrenAlong) {
+  auto* panel = new TPanelLike(form, log);
+  panel->SetColor(clGreen);
+  panel->SetBounds(20, 20, 40, 40);
+  panel->SetParent(form);
+  auto* inner = Swatch("inner", Rect(0, 0, 10, 10), clRed, panel);
+  TControlStyle style = inner->ControlStyle();
+  style.Include(csOpaque);
+  inner->SetControlStyle(style);
+  Pump();
+  EXPECT_EQ(At(25, 25), clRed);
+  panel->SetVisible(false);
+  Pump();
+  EXPECT_EQ(At(25, 25), clBlack);
+  log.clear();
+  inner->Repaint();
+  EXPECT_TRUE(log.empty()) << "a control on a hidden panel does not paint";
+  EXPECT_EQ(At(25, 25), clBlack);
+  panel->SetVisible(true);
+  Pump();
+  EXPECT_EQ(At(25, 25), clRed);
+  panel->SetParent(nullptr);
+  Pump();
+  EXPECT_EQ(At(25, 25), clBlack) << "the area the panel covered is painted again";
+}
+
 TEST_F(Controls, AlignedAndAutoSizedBounds) {
   auto* panel = new TPanelLike(form, log);
   panel->SetBounds(0, 0, 57, 10);
