@@ -33,26 +33,6 @@ struct BlinkLed : InstrumentFixture {
   }
 };
 
-TEST_F(BlinkLed, ConstructionValues) {
-  TVrBlinkLed l(nullptr);
-  EXPECT_EQ(l.Width(), 50);
-  EXPECT_EQ(l.Height(), 20);
-  EXPECT_EQ(l.Color(), clMaroon);
-  EXPECT_EQ(l.Font()->Color(), clWhite);
-  EXPECT_TRUE(l.Transparent());
-  EXPECT_FALSE(l.ControlStyle().Contains(csOpaque));
-  EXPECT_EQ(l.Caption(), "");
-  EXPECT_EQ(l.ColorIndex(), 1);
-  EXPECT_EQ(l.Palette1()->High(), clRed);
-  EXPECT_EQ(l.Palette2()->High(), clAqua);
-  EXPECT_EQ(l.Palette3()->High(), clYellow);
-  EXPECT_EQ(l.Palette4()->High(), clLime);
-  EXPECT_EQ(l.Palette4()->Low(), clBlack);
-  EXPECT_FALSE(l.Timer()->Enabled());
-  EXPECT_EQ(l.Timer()->Interval(), 500u);
-  EXPECT_FALSE(l.Timer()->Running());
-}
-
 TEST_F(BlinkLed, TheWindowsLedIsARedDiscThatTurnsBlackAfterOneTick) {
   auto* l = WindowLed(48, 136);
   EXPECT_EQ(l->ImageRect(), Rect(2, 4, 14, 16));

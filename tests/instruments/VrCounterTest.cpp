@@ -32,20 +32,6 @@ struct Counter : InstrumentFixture {
   }
 };
 
-TEST_F(Counter, ConstructionValues) {
-  TVrCounter c(nullptr);
-  EXPECT_EQ(c.Width(), 150);
-  EXPECT_EQ(c.Height(), 25);
-  EXPECT_EQ(c.Color(), clBtnFace);
-  EXPECT_EQ(c.Digits(), 6);
-  EXPECT_EQ(c.Bitmap()->Width(), 90);
-  EXPECT_EQ(c.DigitWidth(), 9);
-  EXPECT_EQ(c.DigitHeight(), 13);
-  EXPECT_EQ(c.DigitStrip()->Width(), 54);
-  EXPECT_EQ(c.DigitStrip()->Height(), 13);
-  EXPECT_TRUE(c.ControlStyle().Contains(csOpaque));
-}
-
 TEST_F(Counter, TheWindowsCounterShowsThreeCellsCentredOverTheWindow) {
   auto* c = WindowCounter(104, 0);
   EXPECT_EQ(c->DigitStrip()->Width(), 27);

@@ -25,18 +25,6 @@ TEST(DigitGeometry, TheWorkedHexagonsAndThePoint) {
 
 using Digit = InstrumentFixture;
 
-TEST_F(Digit, ConstructionValues) {
-  TVrDigit d(nullptr);
-  EXPECT_EQ(d.Width(), 50);
-  EXPECT_EQ(d.Height(), 60);
-  EXPECT_EQ(d.Color(), clBlack);
-  EXPECT_EQ(d.BinaryValue(), 0x7D);
-  EXPECT_EQ(d.Segments().Byte(), 0x7D);
-  EXPECT_EQ(d.Palette()->Low(), clGreen);
-  EXPECT_EQ(d.OutlineColor(), clBlack);
-  EXPECT_FALSE(d.ControlStyle().Contains(csSetCaption));
-}
-
 TEST_F(Digit, SegmentsAndBinaryValueAreOneByte) {
   auto* d = Place<TCounted<TVrDigit>>(0, 0, 50, 60);
   int changes = 0;
