@@ -33,15 +33,53 @@ struct THeader {
 
 enum { kRGB = 0, kRLE8 = 1, kRLE4 = 2, kBitFields = 3 };
 
-void ReadMasks(const TReader& r, size_t infoAt, uint32_t infoSize, THeader& h) {
+// Where the colour channels sit in 16- and 32-bit pixels: given by the file for bit fields,
+// else the fixed 5-5-5 and 8-8-8 layouts.
+void ReadMasks(const TReader& r, size_t infoAt, THeader& h) {
   if (h.Compression == kBitFields) {
-    for (int i = 0; i < 3; ++i) h.Masks[size_t(i)] = r.U32(infoAt + 40 + size_t(i) * 4);  // after a 40-byte header too
+    for (int i = 0; i < 3; ++i) h.Masks[size_t(i)] = r.U32(infoAt + 40 + size_t(i) * 4);
   } else if (h.Bits == 16) {
     h.Masks = {0x7C00, 0x03E0, 0x001F};
   } else {
     h.Masks = {0xFF0000, 0x00FF00, 0x0000FF};
   }
-  (void)infoSize;
+}
+
+// Size, depth and compression from the core (12-byte) or the later (40 bytes and more) header.
+void ReadInfo(const TReader& r, size_t at, uint32_t infoSize, THeader& h) {
+  int rawHeight = 0;
+  if (infoSize == 12) {
+    h.Width = int(r.U16(at + 4));
+    rawHeight = int(int16_t(r.U16(at + 6)));
+    h.Bits = int(r.U16(at + 10));
+  } else if (infoSize >= 40) {
+    h.Width = r.S32(at + 4);
+    rawHeight = r.S32(at + 8);
+    h.Bits = int(r.U16(at + 14));
+    h.Compression = r.U32(at + 16);
+  } else {
+    Fail("unknown header");
+  }
+  h.TopDown = rawHeight < 0;
+  h.Height = rawHeight == INT32_MIN ? 0 : std::abs(rawHeight);
+  if (h.Width <= 0 || h.Height <= 0 || h.Width > kMaxSide || h.Height > kMaxSide) Fail("bad size");
+}
+
+void CheckFormat(const THeader& h) {
+  if (h.Bits != 1 && h.Bits != 4 && h.Bits != 8 && h.Bits != 16 && h.Bits != 24 && h.Bits != 32)
+    Fail("unsupported depth");
+  if (h.Compression == kBitFields && h.Bits != 16 && h.Bits != 32) Fail("bit fields need 16 or 32 bits");
+  if ((h.Compression == kRLE8 && h.Bits != 8) || (h.Compression == kRLE4 && h.Bits != 4) || h.Compression > 3)
+    Fail("unsupported compression");
+}
+
+// The colour table of a palette picture: entries of 3 bytes after a core header, else 4.
+void ReadPalette(const TReader& r, size_t at, uint32_t infoSize, THeader& h) {
+  uint32_t count = infoSize >= 40 ? r.U32(at + 32) : 0;
+  if (count == 0 || count > (1u << h.Bits)) count = 1u << h.Bits;
+  const size_t entry = infoSize == 12 ? 3 : 4;
+  size_t p = at + infoSize + (h.Compression == kBitFields ? 12 : 0);
+  for (uint32_t i = 0; i < count; ++i, p += entry) h.Palette.push_back(r.U8(p) | (r.U8(p + 1) << 8) | (r.U8(p + 2) << 16));
 }
 
 THeader ReadHeader(const TReader& r) {
@@ -50,37 +88,10 @@ THeader ReadHeader(const TReader& r) {
   h.PixelsAt = r.U32(10);
   const size_t infoAt = 14;
   const uint32_t infoSize = r.U32(infoAt);
-  size_t paletteEntry = 4;
-  int rawHeight = 0;
-  if (infoSize == 12) {  // the old core header
-    h.Width = int(r.U16(infoAt + 4));
-    rawHeight = int(int16_t(r.U16(infoAt + 6)));
-    h.Bits = int(r.U16(infoAt + 10));
-    paletteEntry = 3;
-  } else if (infoSize >= 40) {
-    h.Width = r.S32(infoAt + 4);
-    rawHeight = r.S32(infoAt + 8);
-    h.Bits = int(r.U16(infoAt + 14));
-    h.Compression = r.U32(infoAt + 16);
-  } else {
-    Fail("unknown header");
-  }
-  h.TopDown = rawHeight < 0;
-  h.Height = rawHeight == INT32_MIN ? 0 : std::abs(rawHeight);
-  if (h.Width <= 0 || h.Height <= 0 || h.Width > kMaxSide || h.Height > kMaxSide) Fail("bad size");
-  if (h.Compression == kBitFields && h.Bits != 16 && h.Bits != 32) Fail("bit fields need 16 or 32 bits");
-  if ((h.Compression == kRLE8 && h.Bits != 8) || (h.Compression == kRLE4 && h.Bits != 4) || h.Compression > 3)
-    Fail("unsupported compression");
-  if (h.Bits <= 8) {
-    uint32_t count = infoSize >= 40 ? r.U32(infoAt + 32) : 0;
-    if (count == 0 || count > (1u << h.Bits)) count = 1u << h.Bits;
-    size_t at = infoAt + infoSize + (h.Compression == kBitFields ? 12 : 0);
-    for (uint32_t i = 0; i < count; ++i, at += paletteEntry)
-      h.Palette.push_back(r.U8(at) | (r.U8(at + 1) << 8) | (r.U8(at + 2) << 16));
-  } else if (h.Bits != 16 && h.Bits != 24 && h.Bits != 32) {
-    Fail("unsupported depth");
-  }
-  ReadMasks(r, infoAt, infoSize, h);
+  ReadInfo(r, infoAt, infoSize, h);
+  CheckFormat(h);
+  if (h.Bits <= 8) ReadPalette(r, infoAt, infoSize, h);
+  ReadMasks(r, infoAt, h);
   return h;
 }
 

@@ -27,6 +27,13 @@ struct TFontFace::TImpl {
   }
 };
 
+struct TFontFace::TFontMatch {
+  std::string File;
+  int Index = 0;
+  bool Bold = false;    // the file itself is bold
+  bool Italic = false;  // the file itself is slanted
+};
+
 namespace {
 
 FT_Library Library() {
@@ -38,19 +45,13 @@ FT_Library Library() {
   return lib;
 }
 
-struct TMatch {
-  std::string File;
-  int Index = 0;
-  bool Bold = false;    // the file itself is bold
-  bool Italic = false;  // the file itself is slanted
-};
 
 // fontconfig's best installed match for the family, with its aliases ("Arial" finds its
 // metric-compatible stand-in) and the default family when nothing closer exists.
-TMatch Resolve(const std::string& family, bool bold, bool italic) {
+TFontFace::TFontMatch Resolve(const std::string& family, bool bold, bool italic) {
   // The configuration is loaded once and released at exit, so that nothing stays allocated.
   static const bool ready = FcInit() && std::atexit(FcFini) == 0;
-  TMatch m;
+  TFontFace::TFontMatch m;
   if (!ready) return m;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -99,35 +100,43 @@ TFontFace& TFontFace::Get(const std::string& Family, int Height, bool Bold, bool
   std::string key = Family;
   std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   auto& slot = cache[{key, Height, Bold, Italic}];
-  if (slot) return *slot;
-  slot.reset(new TFontFace());
-  TFontFace& face = *slot;
-  face.FImpl = std::make_unique<TImpl>();
-  const double wanted = Height == 0 ? 11.0 : std::abs(Height);  // 0: the default size
-  const TMatch m = Resolve(Family, Bold, Italic);
-  FT_Face f = nullptr;
-  if (Library() && !m.File.empty() && FT_New_Face(Library(), m.File.c_str(), m.Index, &f) == 0) {
-    face.FImpl->Face = f;
-    face.FFileName = m.File;
-    face.FImpl->FakeBold = Bold && !m.Bold;
-    face.FImpl->FakeItalic = Italic && !m.Italic;
-    double a = 0, d = 0;
-    DesignMetrics(f, a, d);
-    const double upem = f->units_per_EM > 0 ? f->units_per_EM : 2048;
-    // Negative height: the em is that many pixels; positive: the cell (ascent + descent) is.
-    const double em = Height > 0 ? wanted * upem / (a + d) : wanted;
-    FT_Set_Char_Size(f, 0, FT_F26Dot6(std::lround(em * 64)), 72, 72);
-    const int cell = Height > 0 ? Height : int(std::lround((a + d) * em / upem));
-    face.FAscent = int(std::lround(a * em / upem));
-    face.FDescent = std::max(0, cell - face.FAscent);
-    face.FUnderlinePos = std::max(1, int(std::lround(-f->underline_position * em / upem)));
-    face.FLineThickness = std::max(1, int(std::lround(f->underline_thickness * em / upem)));
-    face.FStrikeOutPos = std::max(1, int(std::lround(face.FAscent * 0.3)));
-  } else {
-    face.FAscent = int(std::lround(wanted * 0.9));
-    face.FDescent = int(std::lround(wanted * 0.25));
+  if (!slot) {
+    slot.reset(new TFontFace());
+    slot->Open(Resolve(Family, Bold, Italic), Height, Bold, Italic);
   }
-  return face;
+  return *slot;
+}
+
+void TFontFace::Open(const TFontMatch& Match, int Height, bool Bold, bool Italic) {
+  FImpl = std::make_unique<TImpl>();
+  const double wanted = Height == 0 ? 11.0 : std::abs(Height);  // 0: the default size
+  FT_Face f = nullptr;
+  if (!Library() || Match.File.empty() || FT_New_Face(Library(), Match.File.c_str(), Match.Index, &f) != 0) {
+    FAscent = int(std::lround(wanted * 0.9));  // no face: text measures, draws nothing
+    FDescent = int(std::lround(wanted * 0.25));
+    return;
+  }
+  FImpl->Face = f;
+  FFileName = Match.File;
+  FImpl->FakeBold = Bold && !Match.Bold;
+  FImpl->FakeItalic = Italic && !Match.Italic;
+  SetPixelSize(Height, wanted);
+}
+
+// Negative height: the em is that many pixels; positive: the cell (ascent + descent) is.
+void TFontFace::SetPixelSize(int Height, double Wanted) {
+  FT_Face f = FImpl->Face;
+  double a = 0, d = 0;
+  DesignMetrics(f, a, d);
+  const double upem = f->units_per_EM > 0 ? f->units_per_EM : 2048;
+  const double em = Height > 0 ? Wanted * upem / (a + d) : Wanted;
+  FT_Set_Char_Size(f, 0, FT_F26Dot6(std::lround(em * 64)), 72, 72);
+  const int cell = Height > 0 ? Height : int(std::lround((a + d) * em / upem));
+  FAscent = int(std::lround(a * em / upem));
+  FDescent = std::max(0, cell - FAscent);
+  FUnderlinePos = std::max(1, int(std::lround(-f->underline_position * em / upem)));
+  FLineThickness = std::max(1, int(std::lround(f->underline_thickness * em / upem)));
+  FStrikeOutPos = std::max(1, int(std::lround(FAscent * 0.3)));
 }
 
 const TGlyph& TFontFace::Glyph(char32_t CodePoint) {

@@ -39,9 +39,12 @@ class TFontFace {
   const std::string& FileName() const { return FFileName; }
 
   struct TImpl;
+  struct TFontMatch;
 
  private:
   TFontFace() = default;
+  void Open(const TFontMatch& Match, int Height, bool Bold, bool Italic);
+  void SetPixelSize(int Height, double Wanted);
   TGlyph Render(char32_t CodePoint);
 
   std::unique_ptr<TImpl> FImpl;

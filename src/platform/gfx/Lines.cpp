@@ -6,37 +6,46 @@
 
 namespace {
 
-// One segment in surface coordinates; phase is where a dotted pen is in its pattern.
-void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
+bool XMajor(TPoint a, TPoint b) { return std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y); }
+
+// A wide pen is solid and square-capped: a run of w pixels across the line at every step, the
+// line drawn to its end point and half a pen width beyond both ends, so that wide lines side
+// by side (the diagonal gradients) leave no gaps.
+void StrokeWide(const TRaster& r, const TPen& pen, TPoint a, TPoint b) {
   const uint32_t ink = ColorToPixel(pen.Color());
-  const int w = pen.Width();
-  const bool xMajor = std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y);
-  const int lo = (xMajor ? r.Clip.Left : r.Clip.Top) - w, hi = (xMajor ? r.Clip.Right : r.Clip.Bottom) + w;
-  if (w > 1) {
-    // A wide pen is solid and square-capped: a run of w pixels across the line at every step,
-    // the line drawn to its end point and half a pen width beyond both ends, so that wide
-    // lines side by side leave no gaps.
-    const int back = (w - 1) / 2;
-    if (a == b) {  // a wide pen still leaves its square where a line of no length stands
-      for (int y = a.Y - back; y < a.Y - back + w; ++y) r.Span(y, a.X - back, a.X - back + w, ink, pen.Mode());
-      return;
-    }
-    ForEachLinePixel(a, b, lo, hi, back, w - back, [&](int x, int y, int) {
-      if (xMajor) {
-        for (int yy = y - back; yy < y - back + w; ++yy) r.Plot(x, yy, ink, pen.Mode());
-      } else {
-        r.Span(y, x - back, x - back + w, ink, pen.Mode());
-      }
-    });
+  const int w = pen.Width(), back = (w - 1) / 2;
+  if (a == b) {  // a line of no length still leaves the pen's square
+    for (int y = a.Y - back; y < a.Y - back + w; ++y) r.Span(y, a.X - back, a.X - back + w, ink, pen.Mode());
     return;
   }
-  const bool dotted = pen.Style() == psDot;
-  const bool fillGaps = dotted && brush.Style() == bsSolid;
-  const uint32_t gap = ColorToPixel(brush.Color());
+  const bool xMajor = XMajor(a, b);
+  const int lo = (xMajor ? r.Clip.Left : r.Clip.Top) - w, hi = (xMajor ? r.Clip.Right : r.Clip.Bottom) + w;
+  ForEachLinePixel(a, b, lo, hi, back, w - back, [&](int x, int y, int) {
+    if (xMajor) {
+      for (int yy = y - back; yy < y - back + w; ++yy) r.Plot(x, yy, ink, pen.Mode());
+    } else {
+      r.Span(y, x - back, x - back + w, ink, pen.Mode());
+    }
+  });
+}
+
+// The one-pixel pen: start point in, end point out; phase is where a dotted pen is in its
+// pattern, whose gaps take a solid brush's colour.
+void StrokeThin(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
+  const uint32_t ink = ColorToPixel(pen.Color()), gap = ColorToPixel(brush.Color());
+  const bool dotted = pen.Style() == psDot, fillGaps = dotted && brush.Style() == bsSolid;
+  const bool xMajor = XMajor(a, b);
+  const int lo = xMajor ? r.Clip.Left : r.Clip.Top, hi = xMajor ? r.Clip.Right : r.Clip.Bottom;
   ForEachLinePixel(a, b, lo, hi, 0, 0, [&](int x, int y, int k) {
     if (!dotted || (phase + k) % 2 == 0) r.Plot(x, y, ink, pen.Mode());
     else if (fillGaps) r.Plot(x, y, gap);
   });
+}
+
+// One segment in surface coordinates.
+void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
+  if (pen.Width() > 1) StrokeWide(r, pen, a, b);
+  else StrokeThin(r, pen, brush, a, b, phase);
 }
 
 // Steps along a segment, modulo the dotted pattern's length of 2.

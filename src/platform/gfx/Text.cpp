@@ -129,33 +129,49 @@ void TCanvas::TextRect(const TRect& R, int X, int Y, const std::string& Text) {
   DrawLine(r, *FFont, TLine{Text, -1, 0}, p.X, p.Y);
 }
 
+namespace {
+
+int LineLeft(const TRect& r, int width, TTextFormat f) {
+  if (f.Contains(tfRight)) return r.Right - width;
+  if (f.Contains(tfCenter)) return r.Left + (r.Width() - width) / 2;
+  return r.Left;
+}
+
+// Vertical centring and bottom alignment apply to a single line only.
+int FirstLineTop(const TRect& r, int cell, TTextFormat f) {
+  if (f.Contains(tfSingleLine) && f.Contains(tfBottom)) return r.Bottom - cell;
+  if (f.Contains(tfSingleLine) && f.Contains(tfVerticalCenter)) return r.Top + (r.Height() - cell) / 2;
+  return r.Top;
+}
+
+TRect Extent(const TRect& r, const std::vector<TLine>& lines, int cell) {
+  int widest = 0;
+  for (const TLine& l : lines) widest = std::max(widest, l.Width);
+  return Rect(r.Left, r.Top, r.Left + widest, r.Top + cell * int(lines.size()));
+}
+
+}  // namespace
+
 int TCanvas::DrawText(TRect& R, const std::string& Text, TTextFormat Format) {
-  TFontFace& face = FFont->Face();
   if (Text.empty()) {
     if (Format.Contains(tfCalcRect)) R = Rect(R.Left, R.Top, R.Left, R.Top);
     return 0;
   }
-  const std::vector<TLine> lines = SplitLines(Text, Format, face);
-  const int h = face.CellHeight(), total = h * int(lines.size());
+  const std::vector<TLine> lines = SplitLines(Text, Format, FFont->Face());
+  const int h = FFont->Face().CellHeight(), total = h * int(lines.size());
   if (Format.Contains(tfCalcRect)) {
-    int widest = 0;
-    for (const TLine& l : lines) widest = std::max(widest, l.Width);
-    R = Rect(R.Left, R.Top, R.Left + widest, R.Top + total);
+    R = Extent(R, lines, h);
     return total;
   }
   TRaster r(*this);
   if (r.Empty()) return total;
   if (!Format.Contains(tfNoClip)) r.Restrict(r.ToSurface(R));
-  int y = R.Top;
-  if (Format.Contains(tfSingleLine) && Format.Contains(tfBottom)) y = R.Bottom - h;
-  else if (Format.Contains(tfSingleLine) && Format.Contains(tfVerticalCenter)) y = R.Top + (R.Height() - h) / 2;
+  const uint32_t background = ColorToPixel(FBrush.Color());
+  int y = FirstLineTop(R, h, Format);
   for (const TLine& l : lines) {
-    int x = R.Left;
-    if (Format.Contains(tfRight)) x = R.Right - l.Width;
-    else if (Format.Contains(tfCenter)) x = R.Left + (R.Width() - l.Width) / 2;
-    const TPoint p = r.ToSurface(x, y);
+    const TPoint p = r.ToSurface(LineLeft(R, l.Width, Format), y);
     if (FBrush.Style() == bsSolid)
-      for (int yy = p.Y; yy < p.Y + h; ++yy) r.Span(yy, p.X, p.X + l.Width, ColorToPixel(FBrush.Color()));
+      for (int yy = p.Y; yy < p.Y + h; ++yy) r.Span(yy, p.X, p.X + l.Width, background);
     DrawLine(r, *FFont, l, p.X, p.Y);
     y += h;
   }
