@@ -35,6 +35,8 @@ class ProgramWithSimulator : public ::testing::Test {
     if (FSimulator && FSimulator->Running()) {
       FSimulator->Signal(SIGTERM);
       EXPECT_TRUE(FSimulator->WaitExit(3000)) << "the simulator did not end on SIGTERM";
+      EXPECT_EQ(FSimulator->ExitStatus(), 0);
+      EXPECT_FALSE(fs::is_symlink(ComLink())) << "the simulator left its link behind";
     }
     FSimulator.reset();
     if (!FRoot.empty()) {
