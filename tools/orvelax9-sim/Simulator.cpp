@@ -48,13 +48,17 @@ void Simulator::Run(int stopFd) {
       break;
     }
     if (r > 0 && (fds[0].revents & POLLIN)) break;
+    // What a program wrote just before closing still belongs to its session; what it wrote
+    // just after opening belongs to the new one.
+    const bool readable = r > 0 && (fds[1].revents & POLLIN);
+    if (readable && FPty.LineOpen()) ReadMaster();
     if (r > 0 && count == 3 && (fds[2].revents & POLLIN) && FPty.ReadWatchEvents()) {
       if (FPty.LineOpen())
         OnLineOpened(NowMicros());
       else
         OnLineClosed();
     }
-    if (r > 0 && (fds[1].revents & POLLIN)) ReadMaster();
+    if (readable) ReadMaster();
 
     const int64_t t = NowMicros();
     if (FPty.LineOpen()) {
