@@ -31,6 +31,25 @@ void TForm::CMTextChanged() {
   if (FWindow && Application) Application->Backend().SetCaption(FWindow, Caption());
 }
 
+namespace {
+
+bool SameImages(const std::vector<TIconImage>& a, const std::vector<TIconImage>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].Width != b[i].Width || a[i].Height != b[i].Height || a[i].Pixels != b[i].Pixels ||
+        a[i].Alpha != b[i].Alpha)
+      return false;
+  return true;
+}
+
+}  // namespace
+
+void TForm::SetIcon(const std::vector<TIconImage>& value) {
+  if (SameImages(FIcon, value)) return;
+  FIcon = value;
+  if (FWindow && Application) Application->Backend().SetIcon(FWindow, FIcon);
+}
+
 void TForm::DoCreate() {
   if (!OnCreate) return;
   try {
@@ -56,7 +75,10 @@ void TForm::EnsureBuffer() {
 
 void TForm::Show() {
   EnsureBuffer();
-  if (!FWindow) FWindow = Application->Backend().CreateWindow(WindowSpec());
+  if (!FWindow) {
+    FWindow = Application->Backend().CreateWindow(WindowSpec());
+    if (!FIcon.empty()) Application->Backend().SetIcon(FWindow, FIcon);
+  }
   Application->Backend().ShowWindow(FWindow);
   FVisible = true;
   Invalidate();  // the first pass paints everything

@@ -32,6 +32,10 @@ class TForm : public TWinControl {
   void SetBorderStyle(TFormBorderStyle value) { FBorderStyle = value; }
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition value) { FPosition = value; }
+  // The window's icon, one image per size (see LoadIconResource); handed to the window when
+  // it is created, and at once when it exists.
+  const std::vector<TIconImage>& Icon() const { return FIcon; }
+  void SetIcon(const std::vector<TIconImage>& value);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -74,6 +78,7 @@ class TForm : public TWinControl {
 
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;
+  std::vector<TIconImage> FIcon;
   int FWindow = 0;
   std::unique_ptr<TBitmap> FBuffer;
   std::vector<TRect> FDirty;

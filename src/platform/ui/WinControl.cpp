@@ -269,6 +269,7 @@ void TWinControl::AlignControls() {
   if (FAligning || IsLoading()) return;
   FAligning = true;
   TRect r = ClientRect();
+  AdjustClientRect(r);
   const TAlign order[] = {alTop, alBottom, alLeft, alRight, alClient};
   try {
     for (TAlign a : order) {

@@ -49,7 +49,7 @@ class TWinControl : public TControl {
 
   TCanvas* Canvas() const { return FCanvas.get(); }
 
-  // Lays the aligned children out in the client area.
+  // Lays the aligned children out in the client area, as AdjustClientRect narrows it.
   virtual void AlignControls();
 
   void CMColorChanged() override;
@@ -62,6 +62,8 @@ class TWinControl : public TControl {
  protected:
   // The control's own background within DC's clip: a fill with Color.
   virtual void PaintWindow(const TPaintDC& DC);
+  // The part of the client area (client coordinates) that aligned children share.
+  virtual void AdjustClientRect(TRect& R) const { (void)R; }
   // The root's surface and dirty-area bookkeeping; a form provides them.
   virtual TPaintDC RootDC() const { return TPaintDC{}; }
   virtual void MarkPainted(const TRect& SurfaceRect) { (void)SurfaceRect; }
