@@ -7,32 +7,23 @@
 #include "app/PortConfig.h"
 #include "app/SensorLink.h"
 #include "comm/VaClasses.h"
+#include "instruments/VrBlinkLed.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Timer.h"
 
 TfrmAX9* frmAX9 = nullptr;
 uint8_t PortNumber = 1;
-TDisplayState DisplayState{};
 
 namespace {
 constexpr int ReadBufferSize = 1001;
 }
 
-TfrmAX9::TfrmAX9(TComponent* AOwner)
-    : TForm(AOwner),
-      VaComm1(new TVaComm(this)),
-      ComDisp(std::make_unique<TLabelStandIn>()),
-      ModeAX9(std::make_unique<TLabelStandIn>()),
-      ModeKQ3(std::make_unique<TLabelStandIn>()),
-      BLedAX9(std::make_unique<TBlinkLedStandIn>()),
-      BLedKQ3(std::make_unique<TBlinkLedStandIn>()) {
-  SetName("frmAX9");
-  SetCaption("Orvel KQ3 AX9   www.orvel.example");
-  SetBorderStyle(bsToolWindow);
-  SetPosition(poScreenCenter);
-  SetClientWidth(256);
-  SetClientHeight(276);
-  DesignVaComm1();
-  OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+TfrmAX9::TfrmAX9(TComponent* AOwner) : TForm(AOwner) {
+  BeginLoading();
+  CreateDesign();
+  Loaded();
+  CreateFreshTimers();
 }
 
 TfrmAX9::~TfrmAX9() {
@@ -42,28 +33,21 @@ TfrmAX9::~TfrmAX9() {
   if (frmAX9 == this) frmAX9 = nullptr;
 }
 
-// The serial component as the window is designed with it.
-void TfrmAX9::DesignVaComm1() {
-  VaComm1->SetName("VaComm1");
-  VaComm1->SetBaudrate(br19200);
-  VaComm1->SetPortNum(1);
-  VaComm1->SetDeviceName("COM%d");
-  VaComm1->SetOptions(TVaCommOptions{coParityCheck});
-  TVaFlowControl* flow = VaComm1->FlowControl();
-  flow->SetOutCtsFlow(false);
-  flow->SetOutDsrFlow(false);
-  flow->SetControlDtr(dtrEnabled);
-  flow->SetControlRts(rtsEnabled);
-  flow->SetXonXoffOut(false);
-  flow->SetXonXoffIn(false);
-  flow->SetDsrSensitivity(false);
-  flow->SetTxContinueOnXoff(false);
-  VaComm1->SetMonitorEvents(TVaCommEvents{ceBreak, ceCts, ceDsr, ceError, ceRing, ceRlsd, ceRxChar, ceTxEmpty,
-                                          ceRxFlag, cePErr, ceRx80Full, ceEvent1, ceEvent2});
-  VaComm1->Buffers()->SetReadSize(8096);
-  VaComm1->SetEventPriority(tpHigher);
-  VaComm1->SetDirectWrite(true);
-  VaComm1->OnRxChar = [this](TObject* Sender, int Count) { VaComm1RxChar(Sender, Count); };
+void TfrmAX9::CreateFreshTimers() {
+  FreshTimerAX9 = new TTimer(this);
+  FreshTimerKQ3 = new TTimer(this);
+  for (TTimer* t : {FreshTimerAX9, FreshTimerKQ3}) {
+    t->SetEnabled(false);
+    t->SetInterval(500);
+  }
+  FreshTimerAX9->SetOnTimer([this](TObject*) {
+    ShowAttitudeFreshness();
+    SensorWatchFired(FreshTimerAX9, DisplayState.AttitudeFresh, DisplayState.LastAttitudeTick);
+  });
+  FreshTimerKQ3->SetOnTimer([this](TObject*) {
+    ShowCompassFreshness();
+    SensorWatchFired(FreshTimerKQ3, DisplayState.CompassFresh, DisplayState.LastCompassTick);
+  });
 }
 
 void TfrmAX9::FormCreate(TObject*) {
@@ -87,9 +71,11 @@ void TfrmAX9::FormCreate(TObject*) {
   ComDisp->SetCaption("Com" + std::to_string(PortNumber));
 
   // 7-10. Both sensors count as just heard from; their LEDs and mode texts stay hidden
-  // until their first frame ends.
-  DisplayState.LastAttitudeTime = Now();
+  // until a frame ends.
+  DisplayState.LastAttitudeTime = DisplayClocks.Now();
   DisplayState.LastCompassTime = DisplayState.LastAttitudeTime;
+  DisplayState.LastAttitudeTick = DisplayClocks.Tick();
+  DisplayState.LastCompassTick = DisplayState.LastAttitudeTick;
   BLedKQ3->SetEnableBlinking(false);
   BLedKQ3->SetVisible(false);
   ModeKQ3->SetVisible(false);
@@ -97,6 +83,10 @@ void TfrmAX9::FormCreate(TObject*) {
   BLedAX9->SetVisible(false);
   ModeAX9->SetVisible(false);
   DisplayState.FreshWindow = 500 / MSecsPerDay;
+  // The start-up stamps count as data: a frame end within the window shows both sensors,
+  // and the watches hide them again if nothing follows.
+  WatchSensor(FreshTimerAX9);
+  WatchSensor(FreshTimerKQ3);
 
   // 11. The start command; frames that arrive meanwhile are decoded and shown already.
   Link.CommandFrame[3] = 0x35;
@@ -116,14 +106,6 @@ void TfrmAX9::VaComm1RxChar(TObject*, int Count) {
     for (int i = 0; i < got; ++i)
       if (FrameMachine(buffer[i])) ExtractDisplayData();
   }
-}
-
-void TfrmAX9::ExtractDisplayData() {
-  // Whether this was the acknowledgement SendCommand waits for; any later frame clears it.
-  Link.AckReceived = Link.FrameType == 0x0A;
-
-  // Decoding of attitude (0x37) and heading (0x32) frames, the refresh of the instruments
-  // and the freshness of both sensors follow here.
 }
 
 void TfrmAX9::ShowCommError(TObject*, const Exception& E) {

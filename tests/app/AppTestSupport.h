@@ -6,19 +6,28 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/DisplayState.h"
+#include "app/PortConfig.h"
 #include "app/SensorLink.h"
 #include "app/formAX9.h"
+#include "instruments/VrBlinkLed.h"
+#include "instruments/VrCounter.h"
+#include "instruments/VrDigit.h"
+#include "instruments/VrJogMeter.h"
 #include "platform/kernel/Tick.h"
 #include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
 
 using TBytes = std::vector<uint8_t>;
@@ -131,6 +140,7 @@ class TWindowTest : public ::testing::Test {
   void SetUp() override {
     Link.Reset();
     DisplayState.Reset();
+    DisplayClocks.Reset();
     auto backend = std::make_unique<THeadlessBackend>();
     FBackend = backend.get();
     FApp = std::make_unique<TApplication>(std::move(backend));
@@ -156,4 +166,60 @@ class TWindowTest : public ::testing::Test {
   std::unique_ptr<TApplication> FApp;
   TfrmAX9* FForm = nullptr;
   std::unique_ptr<TSensorPlayer> FSensor;
+};
+
+// The program's start as the entry runs it, headless: the configuration file in a working
+// directory of the test's own, COM ports mapped onto the test's sensor, which acknowledges
+// every command.
+class TProgramStartTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Link.Reset();
+    DisplayState.Reset();
+    DisplayClocks.Reset();
+    char tmpl[] = "/tmp/orvel-startup-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    FWorkDir = tmpl;
+    FOldDir = std::filesystem::current_path();
+    std::filesystem::current_path(FWorkDir);
+    FSensor = std::make_unique<TSensorPlayer>([this](int) { return FAnswering ? AckBytes : TBytes{}; });
+    ASSERT_TRUE(FSensor->Ok());
+  }
+
+  void TearDown() override {
+    FApp.reset();
+    FSensor.reset();
+    DisplayClocks.Reset();
+    std::filesystem::current_path(FOldDir);
+    std::filesystem::remove_all(FWorkDir);
+  }
+
+  // Runs the program's start: the application and its main window, as the entry does.
+  void Start(std::optional<std::string> ini) {
+    if (ini) std::ofstream(ConfigFileName) << *ini;
+    auto backend = std::make_unique<THeadlessBackend>();
+    FBackend = backend.get();
+    FApp = std::make_unique<TApplication>(std::move(backend));
+    TDeadline deadline(10000, "program start");
+    FApp->CreateForm(frmAX9);
+  }
+
+  void MapCom(int n) { FDevices.Link("com" + std::to_string(n), FSensor->DevicePath()); }
+
+  // The state the window design gives, which start-up leaves alone when it ends early.
+  void ExpectDesignState() {
+    EXPECT_EQ(frmAX9->ComDisp->Caption(), "");
+    EXPECT_FALSE(frmAX9->VaComm1->IsOpen());
+    EXPECT_TRUE(frmAX9->BLedAX9->Visible() && frmAX9->BLedAX9->EnableBlinking());
+    EXPECT_TRUE(frmAX9->BLedKQ3->Visible() && frmAX9->BLedKQ3->EnableBlinking());
+    EXPECT_TRUE(frmAX9->ModeAX9->Visible() && frmAX9->ModeKQ3->Visible());
+    EXPECT_EQ(DisplayState.FreshWindow, 0.0);
+  }
+
+  std::atomic<bool> FAnswering{true};  // the sensor acknowledges commands
+  TDosDevices FDevices;
+  std::filesystem::path FWorkDir, FOldDir;
+  std::unique_ptr<TSensorPlayer> FSensor;
+  THeadlessBackend* FBackend = nullptr;
+  std::unique_ptr<TApplication> FApp;
 };

@@ -1,0 +1,237 @@
+// The main window as the program starts it, read back from its back buffer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <string>
+
+#include "AppTestSupport.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Picture.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/Panel.h"
+
+namespace {
+
+class WindowTest : public TProgramStartTest {
+ protected:
+  void TearDown() override {
+    // A failing picture is kept beside the build for a person to look at.
+    if (HasFailure() && frmAX9) {
+      const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+      frmAX9->BackBuffer()->SaveToPNGFile(std::string(ORVEL_BUILD_DIR) + "/WindowTest." + name + ".png");
+    }
+    TProgramStartTest::TearDown();
+  }
+
+  // Shows the window as the message loop does and paints what is pending.
+  void ShowWindow() {
+    frmAX9->Show();
+    FApp->ProcessMessages();
+    FPhoto.Assign(frmAX9->ImageKQ3->Picture()->Graphic());
+  }
+
+  TColor At(int x, int y) const { return frmAX9->BackBuffer()->PixelColor(x, y); }
+
+  // Whether every pixel of r (window coordinates) shows the photograph as it is.
+  bool ShowsPhotograph(const TRect& r) const {
+    const TImage* img = frmAX9->ImageKQ3;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        if (At(x, y) != FPhoto.PixelColor(x - img->Left(), y - img->Top())) return false;
+    return true;
+  }
+
+  // How many pixels of r differ from the colour c.
+  int PixelsOtherThan(const TRect& r, TColor c) const {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += At(x, y) != c;
+    return n;
+  }
+
+  // The digit cells of a counter (9 by 13, centred on it) hold the cells of the strip
+  // for the digits of `text`; columns left of `fromX` (under a sign digit) are not looked at.
+  void ExpectCounterShows(const TVrCounter* c, const std::string& text, int fromX = 0) {
+    SCOPED_TRACE(c->Name() + " " + text);
+    TBitmap strip;
+    strip.LoadFromResourceName("BMCOUNTER");
+    const int cellW = strip.Width() / 10, cellH = strip.Height();
+    const int left = c->Left() + (c->Width() - cellW * int(text.size())) / 2;
+    const int top = c->Top() + (c->Height() - cellH) / 2;
+    for (size_t i = 0; i < text.size(); ++i) {
+      int wrong = 0;
+      for (int y = 0; y < cellH; ++y)
+        for (int x = 0; x < cellW; ++x) {
+          const int wx = left + int(i) * cellW + x;
+          if (wx >= fromX) wrong += At(wx, top + y) != strip.PixelColor((text[i] - '0') * cellW + x, y);
+        }
+      EXPECT_EQ(wrong, 0) << "cell " << i;
+    }
+  }
+
+  // Pixels of colour `lit` within a control, left of `toX`: a sign digit draws its segments
+  // in clLime (as green as the counter's digits beside it), an LED its lit lamp in clRed.
+  int LitPixels(const TControl* c, TColor lit = clLime, int toX = INT_MAX) const {
+    int n = 0;
+    for (int y = c->Top(); y < c->Top() + c->Height(); ++y)
+      for (int x = c->Left(); x < std::min(c->Left() + c->Width(), toX); ++x) n += At(x, y) == lit;
+    return n;
+  }
+  // The lit pixels of a sign digit that lies over the left end of a counter: those left of
+  // the counter's first digit cell.
+  int SignPixels(const TVrDigit* d, const TVrCounter* c) const {
+    return LitPixels(d, clLime, c->Left() + (c->Width() - 27) / 2);
+  }
+
+  void ExpectNothingShownIn(const TLabel* l) {
+    EXPECT_EQ(PixelsOtherThan(l->BoundsRect(), ColorToRGB(clBtnFace)), 0) << l->Name();
+  }
+
+  TBitmap FPhoto;
+};
+
+TEST_F(WindowTest, TheDesignPlacesEveryControlOnTheBorderlessPanel) {
+  MapCom(1);
+  Start("1");
+  TfrmAX9& w = *frmAX9;
+  EXPECT_EQ(w.Caption(), "Orvel KQ3 AX9   www.orvel.example");
+  EXPECT_EQ(w.ClientWidth(), 256);
+  EXPECT_EQ(w.ClientHeight(), 276);
+  EXPECT_EQ(w.BorderStyle(), bsToolWindow);
+  EXPECT_EQ(w.Position(), poScreenCenter);
+  ASSERT_EQ(w.Icon().size(), 2u);
+  EXPECT_EQ(w.Icon()[0].Width, 32);
+  EXPECT_EQ(w.Icon()[1].Width, 16);
+  EXPECT_EQ(w.LabelModeKQ3->BoundsRect(), Rect(0, 0, 257, 276));
+  EXPECT_EQ(w.LabelModeKQ3->BevelOuter(), bvNone);
+  EXPECT_EQ(w.LabelModeKQ3->BorderWidth(), 2);
+
+  // The panel's children in painting order, with the places of the design.
+  const struct {
+    TControl* Control;
+    TRect Bounds;
+  } table[] = {
+      {w.ImageKQ3, Bounds(8, 96, 160, 102)},           {w.VrJogMeterRoulisAX9, Bounds(8, 16, 240, 33)},
+      {w.CompteurRoulis, Bounds(104, 0, 49, 17)},      {w.ModeAX9, Bounds(24, 80, 0, 13)},
+      {w.ComDisp, Bounds(72, 184, 0, 13)},             {w.VrJogMeterTangageAX9, Bounds(216, 56, 33, 161)},
+      {w.CompteurTangage, Bounds(176, 128, 49, 17)},   {w.SigneTangage, Bounds(176, 128, 16, 17)},
+      {w.SigneRoulis, Bounds(104, 0, 16, 17)},         {w.VrJogMeterCompasKQ3, Bounds(8, 224, 240, 33)},
+      {w.CompteurCompas, Bounds(104, 256, 49, 17)},    {w.SigneCompas, Bounds(104, 232, 16, 17)},
+      {w.LabelRoulis, Bounds(112, 48, 0, 13)},         {w.LabelTangage, Bounds(168, 144, 0, 13)},
+      {w.LabelCap, Bounds(120, 208, 0, 13)},           {w.ModeKQ3, Bounds(120, 80, 0, 13)},
+      {w.BLedAX9, Bounds(48, 136, 17, 20)},            {w.BLedKQ3, Bounds(128, 136, 17, 20)},
+  };
+  ASSERT_EQ(w.LabelModeKQ3->ControlCount(), int(std::size(table)));
+  for (int i = 0; i < int(std::size(table)); ++i) {
+    TControl* c = table[i].Control;
+    SCOPED_TRACE(c->Name());
+    EXPECT_EQ(w.LabelModeKQ3->Controls(i), c);
+    EXPECT_EQ(c->Left(), table[i].Bounds.Left);
+    EXPECT_EQ(c->Top(), table[i].Bounds.Top);
+    EXPECT_EQ(c->Height(), table[i].Bounds.Height());
+    // Labels size themselves to their text; the others keep the designed width.
+    if (!dynamic_cast<TLabel*>(c)) EXPECT_EQ(c->Width(), table[i].Bounds.Width());
+  }
+  EXPECT_EQ(w.VrJogMeterTangageAX9->Direction(), voVertical);
+  EXPECT_EQ(w.VaComm1->Buffers()->ReadSize(), 8096);
+  EXPECT_EQ(w.VaComm1->EventPriority(), tpHigher);
+  EXPECT_TRUE(w.VaComm1->DirectWrite());
+  EXPECT_EQ(std::popcount(w.VaComm1->MonitorEvents().Bits()), 13) << "all thirteen line events";
+}
+
+TEST_F(WindowTest, BeforeAnyDataTheCountersShowZerosAndNothingElseShows) {
+  FAnswering = false;  // no frame at all; start-up waits out its five attempts
+  MapCom(7);
+  Start("7");
+  ShowWindow();
+  TfrmAX9& w = *frmAX9;
+  for (TVrCounter* c : {w.CompteurRoulis, w.CompteurTangage, w.CompteurCompas}) ExpectCounterShows(c, "000");
+  EXPECT_EQ(SignPixels(w.SigneRoulis, w.CompteurRoulis), 0);
+  EXPECT_EQ(SignPixels(w.SigneTangage, w.CompteurTangage), 0);
+  EXPECT_EQ(LitPixels(w.SigneCompas), 0);
+  ExpectNothingShownIn(w.ModeAX9);
+  ExpectNothingShownIn(w.ModeKQ3);
+  EXPECT_TRUE(ShowsPhotograph(w.BLedAX9->BoundsRect())) << "the AX-9 LED is hidden";
+  EXPECT_TRUE(ShowsPhotograph(w.BLedKQ3->BoundsRect())) << "the KQ3 LED is hidden";
+  EXPECT_EQ(w.ComDisp->Caption(), "Com7");
+  EXPECT_FALSE(ShowsPhotograph(w.ComDisp->BoundsRect())) << "the port label is drawn over the photograph";
+  EXPECT_GT(w.ComDisp->Width(), 20);
+}
+
+TEST_F(WindowTest, WhenStartUpEndsEarlyTheWindowShowsItsDesignState) {
+  MapCom(1);
+  Start("COM1\n");  // letters: no port, no start command
+  ShowWindow();
+  TfrmAX9& w = *frmAX9;
+  ExpectDesignState();
+  ExpectNothingShownIn(w.ModeAX9);
+  ExpectNothingShownIn(w.ModeKQ3);
+  EXPECT_TRUE(ShowsPhotograph(w.ComDisp->BoundsRect())) << "the port label is empty";
+  // Both LEDs blink: each shows its lamp over the photograph, lit and dark by turns.
+  for (TVrBlinkLed* led : {w.BLedAX9, w.BLedKQ3}) {
+    SCOPED_TRACE(led->Name());
+    EXPECT_FALSE(ShowsPhotograph(led->BoundsRect()));
+    const bool dark = led->Dark();
+    EXPECT_TRUE(PumpUntil([&] { return led->Dark() != dark; }, 1000)) << "the LED does not blink";
+    FApp->ProcessMessages();
+    EXPECT_EQ(LitPixels(led, clRed) == 0, led->Dark());
+  }
+}
+
+TEST_F(WindowTest, TheSampleFramesShowTheirValuesAtTheirPlaces) {
+  MapCom(1);
+  Start("1");
+  ShowWindow();
+  TfrmAX9& w = *frmAX9;
+  FSensor->Send(Concat({AttitudeSample, HeadingSample}));
+  ASSERT_TRUE(PumpUntil([] { return DisplayState.HeadingValue == 360; }, 2000));
+  FApp->ProcessMessages();
+
+  // Roll -5: the minus sign over the counter's left end, 005, the scale moved to -5.
+  EXPECT_GT(SignPixels(w.SigneRoulis, w.CompteurRoulis), 0);
+  ExpectCounterShows(w.CompteurRoulis, "005", w.SigneRoulis->Left() + w.SigneRoulis->Width());
+  // Pitch 10: no sign, 010. Heading 360, and the heading's sign digit never lights.
+  EXPECT_EQ(SignPixels(w.SigneTangage, w.CompteurTangage), 0);
+  ExpectCounterShows(w.CompteurTangage, "010");
+  ExpectCounterShows(w.CompteurCompas, "360");
+  EXPECT_EQ(LitPixels(w.SigneCompas), 0);
+  EXPECT_FALSE(ShowsPhotograph(w.BLedAX9->BoundsRect()));
+  EXPECT_FALSE(ShowsPhotograph(w.BLedKQ3->BoundsRect()));
+  EXPECT_EQ(w.ModeAX9->Caption(), "Gyro");
+  EXPECT_EQ(w.ModeKQ3->Caption(), "3D");
+  EXPECT_GT(PixelsOtherThan(w.ModeAX9->BoundsRect(), ColorToRGB(clBtnFace)), 0);
+  EXPECT_GT(PixelsOtherThan(w.ModeKQ3->BoundsRect(), ColorToRGB(clBtnFace)), 0);
+
+  // Each meter's picture is the one a window of the same design paints for those values
+  // given directly, and not the one it paints at 0.
+  auto* ref = new TfrmAX9(FApp.get());
+  ref->Show();
+  FApp->ProcessMessages();
+  auto region = [](TForm* f, const TControl* c) {
+    std::vector<TColor> px;
+    for (int y = c->Top(); y < c->Top() + c->Height(); ++y)
+      for (int x = c->Left(); x < c->Left() + c->Width(); ++x) px.push_back(f->BackBuffer()->PixelColor(x, y));
+    return px;
+  };
+  const auto zeroRoll = region(ref, ref->VrJogMeterRoulisAX9);
+  const auto zeroPitch = region(ref, ref->VrJogMeterTangageAX9);
+  const auto zeroHeading = region(ref, ref->VrJogMeterCompasKQ3);
+  ref->VrJogMeterRoulisAX9->Value()->SetValue(-5);
+  ref->VrJogMeterTangageAX9->Value()->SetValue(10);
+  ref->VrJogMeterCompasKQ3->Value()->SetValue(360);
+  ref->SigneRoulis->SetSegments(TVrDigitSegments{seg2});
+  ref->CompteurRoulis->SetValue(5);
+  ref->CompteurTangage->SetValue(10);
+  ref->CompteurCompas->SetValue(360);
+  FApp->ProcessMessages();
+  EXPECT_EQ(region(&w, w.VrJogMeterRoulisAX9), region(ref, ref->VrJogMeterRoulisAX9));
+  EXPECT_EQ(region(&w, w.VrJogMeterTangageAX9), region(ref, ref->VrJogMeterTangageAX9));
+  EXPECT_EQ(region(&w, w.VrJogMeterCompasKQ3), region(ref, ref->VrJogMeterCompasKQ3));
+  EXPECT_NE(region(&w, w.VrJogMeterRoulisAX9), zeroRoll);
+  EXPECT_NE(region(&w, w.VrJogMeterTangageAX9), zeroPitch);
+  EXPECT_NE(region(&w, w.VrJogMeterCompasKQ3), zeroHeading);
+}
+
+}  // namespace
