@@ -151,6 +151,7 @@ class TWindowTest : public ::testing::Test {
   void TearDown() override {
     FApp.reset();
     FSensor.reset();
+    DisplayClocks.Reset();
   }
 
   // Starts the sensor and opens the window's port on its device.
