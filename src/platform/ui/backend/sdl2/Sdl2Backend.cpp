@@ -2,10 +2,14 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <deque>
 #include <map>
 
 #include "platform/kernel/EventObject.h"
 #include "platform/ui/Exception.h"
+#include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
+#include "platform/ui/backend/sdl2/Sdl2Surface.h"
 
 namespace {
 
@@ -15,8 +19,11 @@ class TSdl2Backend : public TBackend {
   TSdl2Backend() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
-      throw Exception(std::string("cannot open the display: ") + SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+      const std::string reason = OneLine(SDL_GetError());
+      SDL_Quit();
+      throw Exception(reason.empty() ? std::string("no video device") : reason);
+    }
     FWakeEvent = SDL_RegisterEvents(1);
   }
 
@@ -85,37 +92,31 @@ class TSdl2Backend : public TBackend {
 
   void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) override {
     SDL_Window* w = Find(window);
-    if (!w || dirty.empty()) return;
-    SDL_Surface* target = SDL_GetWindowSurface(w);
-    if (!target) return;
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint32_t*>(buffer.Pixels), buffer.Width, buffer.Height, 32, buffer.Stride * 4,
-        SDL_PIXELFORMAT_RGB888);
-    if (!source) return;
-    std::vector<SDL_Rect> rects;
-    for (const TRect& r : dirty) {
-      SDL_Rect s{r.Left, r.Top, r.Width(), r.Height()};
-      SDL_Rect d = s;
-      SDL_BlitSurface(source, &s, target, &d);
-      rects.push_back(s);
-    }
-    SDL_FreeSurface(source);
-    SDL_UpdateWindowSurfaceRects(w, rects.data(), int(rects.size()));
+    if (w && !dirty.empty()) BlitToWindow(w, buffer, dirty);
   }
 
   bool PollEvent(TBackendEvent& event) override {
+    // What arrived while a message box was up comes first, in its order.
+    while (!FDeferred.empty()) {
+      const SDL_Event e = FDeferred.front();
+      FDeferred.pop_front();
+      if (!LeavesNext(e, FDeferred.empty() ? nullptr : &FDeferred.front()) && Translate(e, event)) return true;
+    }
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-      if (Translate(e, event)) return true;
+      SDL_Event next;
+      const bool peeked = SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;
+      if (!LeavesNext(e, peeked ? &next : nullptr) && Translate(e, event)) return true;
     }
     return false;
   }
 
   void WaitEvent(uint32_t timeoutMs) override {
+    if (!FDeferred.empty()) return;
     if (timeoutMs == INFINITE)
       SDL_WaitEvent(nullptr);
     else
-      SDL_WaitEventTimeout(nullptr, int(timeoutMs));
+      SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF)));
   }
 
   void Wake() override {
@@ -125,8 +126,10 @@ class TSdl2Backend : public TBackend {
   }
 
   void MessageBox(const std::string& title, const std::string& text) override {
-    SDL_Window* parent = FWindows.empty() ? nullptr : FWindows.begin()->second;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, title.c_str(), text.c_str(), parent);
+    SDL_Window* parent = nullptr;
+    for (auto& [id, w] : FWindows)
+      if (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) parent = w;
+    RunMessageBox(parent, title, text, FDeferred);
   }
 
   void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
@@ -153,6 +156,19 @@ class TSdl2Backend : public TBackend {
     return it == FWindows.end() ? nullptr : it->second;
   }
 
+  static std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    return text;
+  }
+
+  // When the pointer leaves, SDL first reports it at the nearest edge pixel of the window;
+  // the control there was never under the pointer and must not see it enter.
+  static bool LeavesNext(const SDL_Event& e, const SDL_Event* next) {
+    return e.type == SDL_MOUSEMOTION && next && next->type == SDL_WINDOWEVENT &&
+           next->window.event == SDL_WINDOWEVENT_LEAVE && next->window.windowID == e.motion.windowID;
+  }
+
   bool Translate(const SDL_Event& e, TBackendEvent& out) {
     if (e.type == SDL_MOUSEMOTION) {
       out = {TBackendEventKind::MouseMove, int(e.motion.windowID), e.motion.x, e.motion.y};
@@ -175,6 +191,7 @@ class TSdl2Backend : public TBackend {
 
   std::map<int, SDL_Window*> FWindows;
   std::map<int, SDL_Cursor*> FCursors;
+  std::deque<SDL_Event> FDeferred;
   Uint32 FWakeEvent = 0;
 };
 

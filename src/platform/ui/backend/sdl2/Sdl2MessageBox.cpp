@@ -1,0 +1,205 @@
+#include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
+
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Font.h"
+#include "platform/ui/backend/sdl2/Sdl2Surface.h"
+
+namespace {
+
+constexpr int Margin = 12;
+constexpr int Gap = 14;
+constexpr int ButtonWidth = 75;
+constexpr int ButtonHeight = 23;
+constexpr int MaxTextWidth = 440;
+constexpr int MinWidth = 160;
+
+struct TBoxLayout {
+  std::vector<std::string> Lines;
+  int LineHeight = 0;
+  int Width = 0;
+  int Height = 0;
+  TRect Button;
+};
+
+// The text's own line breaks kept, and long lines broken between words.
+std::vector<std::string> WrapLines(const TCanvas& C, const std::string& Text) {
+  std::vector<std::string> out;
+  std::istringstream paragraphs(Text);
+  std::string paragraph;
+  while (std::getline(paragraphs, paragraph)) {
+    std::istringstream words(paragraph);
+    std::string word, line;
+    while (words >> word) {
+      const std::string longer = line.empty() ? word : line + " " + word;
+      if (!line.empty() && C.TextWidth(longer) > MaxTextWidth) {
+        out.push_back(line);
+        line = word;
+      } else {
+        line = longer;
+      }
+    }
+    out.push_back(line);
+  }
+  if (out.empty()) out.emplace_back();
+  return out;
+}
+
+TBoxLayout Layout(const TCanvas& C, const std::string& Text) {
+  TBoxLayout l;
+  l.Lines = WrapLines(C, Text);
+  l.LineHeight = C.TextHeight("Ag");
+  int widest = 0;
+  for (const std::string& s : l.Lines) widest = std::max(widest, C.TextWidth(s));
+  l.Width = std::max({MinWidth, widest + 2 * Margin, ButtonWidth + 2 * Margin});
+  const int textBottom = Margin + l.LineHeight * int(l.Lines.size());
+  l.Button = Bounds((l.Width - ButtonWidth) / 2, textBottom + Gap, ButtonWidth, ButtonHeight);
+  l.Height = l.Button.Bottom + Margin;
+  return l;
+}
+
+void Edge(TCanvas& C, TRect& R, TColor TopLeft, TColor BottomRight) {
+  C.Brush()->SetColor(TopLeft);
+  C.FillRect(Rect(R.Left, R.Top, R.Right - 1, R.Top + 1));
+  C.FillRect(Rect(R.Left, R.Top, R.Left + 1, R.Bottom - 1));
+  C.Brush()->SetColor(BottomRight);
+  C.FillRect(Rect(R.Right - 1, R.Top, R.Right, R.Bottom));
+  C.FillRect(Rect(R.Left, R.Bottom - 1, R.Right, R.Bottom));
+  R = Rect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+}
+
+// The default push button: a dark frame around a raised face, sunk while held down.
+void PaintButton(TCanvas& C, TRect R, bool Down) {
+  Edge(C, R, cl3DDkShadow, cl3DDkShadow);
+  if (Down) {
+    Edge(C, R, clBtnShadow, clBtnShadow);
+  } else {
+    Edge(C, R, clBtnHighlight, cl3DDkShadow);
+    Edge(C, R, cl3DLight, clBtnShadow);
+  }
+  C.Brush()->SetColor(clBtnFace);
+  C.FillRect(R);
+  if (Down) R = OffsetRect(R, 1, 1);
+  C.Brush()->SetStyle(bsClear);
+  C.DrawText(R, "OK", TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine, tfNoPrefix});
+}
+
+void Paint(TBitmap& B, const TBoxLayout& L, bool Down) {
+  TCanvas& c = *B.Canvas();
+  c.Brush()->SetColor(clBtnFace);
+  c.FillRect(Rect(0, 0, B.Width(), B.Height()));
+  TFont font;
+  font.SetColor(clBtnText);
+  c.SetFont(&font);
+  c.Brush()->SetStyle(bsClear);
+  for (size_t i = 0; i < L.Lines.size(); ++i) c.TextOut(Margin, Margin + int(i) * L.LineHeight, L.Lines[i]);
+  PaintButton(c, L.Button, Down);
+}
+
+void Show(SDL_Window* W, const TBitmap& B) {
+  const TPixelView view{B.Pixels(), B.Width(), B.Height(), B.Stride()};
+  BlitToWindow(W, view, {Rect(0, 0, B.Width(), B.Height())});
+}
+
+bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+
+bool ClosingKey(SDL_Keycode K) {
+  return K == SDLK_RETURN || K == SDLK_KP_ENTER || K == SDLK_ESCAPE || K == SDLK_SPACE;
+}
+
+class TBox {
+ public:
+  TBox(SDL_Window* Parent, const std::string& Title, const std::string& Text) {
+    TFont font;
+    TCanvas measure;
+    measure.SetFont(&font);
+    FLayout = Layout(measure, Text);
+    FPicture.SetSize(FLayout.Width, FLayout.Height);
+    Paint(FPicture, FLayout, false);
+    FWindow = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, FLayout.Width,
+                               FLayout.Height, SDL_WINDOW_HIDDEN);
+    if (!FWindow) return;
+    SDL_SetWindowMinimumSize(FWindow, FLayout.Width, FLayout.Height);
+    SDL_SetWindowMaximumSize(FWindow, FLayout.Width, FLayout.Height);
+    if (Parent && (SDL_GetWindowFlags(Parent) & SDL_WINDOW_SHOWN)) SDL_SetWindowModalFor(FWindow, Parent);
+    FId = SDL_GetWindowID(FWindow);
+    SDL_ShowWindow(FWindow);
+    SDL_RaiseWindow(FWindow);
+    Show(FWindow, FPicture);
+  }
+  ~TBox() {
+    if (FWindow) SDL_DestroyWindow(FWindow);
+  }
+  TBox(const TBox&) = delete;
+  TBox& operator=(const TBox&) = delete;
+
+  bool Opened() const { return FWindow != nullptr; }
+
+  // Runs until the box is answered.
+  void Run(std::deque<SDL_Event>& Deferred) {
+    bool done = false;
+    SDL_Event e;
+    while (!done && SDL_WaitEvent(&e)) done = Handle(e, Deferred);
+  }
+
+ private:
+  void SetDown(bool Down) {
+    if (FDown == Down) return;
+    FDown = Down;
+    Paint(FPicture, FLayout, Down);
+    Show(FWindow, FPicture);
+  }
+
+  // True when the event answers the box.
+  bool Handle(const SDL_Event& e, std::deque<SDL_Event>& Deferred) {
+    switch (e.type) {
+      case SDL_KEYDOWN: return ClosingKey(e.key.keysym.sym);
+      case SDL_KEYUP:
+      case SDL_TEXTINPUT:
+      case SDL_TEXTEDITING: return false;
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.windowID == FId && e.button.button == SDL_BUTTON_LEFT)
+          SetDown(Inside(FLayout.Button, e.button.x, e.button.y));
+        return false;  // clicks elsewhere are refused while the box is up
+      case SDL_MOUSEBUTTONUP: {
+        if (e.button.windowID != FId || e.button.button != SDL_BUTTON_LEFT) return false;
+        const bool clicked = FDown && Inside(FLayout.Button, e.button.x, e.button.y);
+        SetDown(false);
+        return clicked;
+      }
+      case SDL_MOUSEMOTION:
+        if (e.motion.windowID == FId) return false;
+        break;
+      case SDL_WINDOWEVENT:
+        if (e.window.windowID != FId) break;
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Show(FWindow, FPicture);
+        return e.window.event == SDL_WINDOWEVENT_CLOSE;
+      default: break;
+    }
+    Deferred.push_back(e);
+    return false;
+  }
+
+  TBoxLayout FLayout;
+  TBitmap FPicture;
+  SDL_Window* FWindow = nullptr;
+  Uint32 FId = 0;
+  bool FDown = false;
+};
+
+}  // namespace
+
+void RunMessageBox(SDL_Window* Parent, const std::string& Title, const std::string& Text,
+                   std::deque<SDL_Event>& Deferred) {
+  TBox box(Parent, Title, Text);
+  if (box.Opened()) {
+    box.Run(Deferred);
+    return;
+  }
+  // Said somewhere rather than lost.
+  std::fprintf(stderr, "%s: %s\n", Title.c_str(), Text.c_str());
+}

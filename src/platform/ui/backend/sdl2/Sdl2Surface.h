@@ -1,0 +1,10 @@
+#pragma once
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/ui/backend/Backend.h"
+
+// Copies the rectangles of Buffer (0x00RRGGBB pixels) to the same places of the window and
+// shows them. False when the window has no surface to draw on.
+bool BlitToWindow(SDL_Window* Window, const TPixelView& Buffer, const std::vector<TRect>& Rects);
