@@ -20,6 +20,7 @@ ChildProcess::ChildProcess(const Setup& setup) {
     if (eq) env[std::string(*e, size_t(eq - *e))] = eq + 1;
   }
   for (const auto& [k, v] : setup.Env) env[k] = v;
+  for (const auto& k : setup.Unset) env.erase(k);
   std::vector<std::string> envStrings;
   for (const auto& [k, v] : env) envStrings.push_back(k + "=" + v);
   std::vector<char*> envp, argv;

@@ -19,6 +19,7 @@ class ChildProcess {
     std::map<std::string, std::string> Env;  // added to (or replacing in) the test's environment
     std::string StdoutPath;         // empty: /dev/null
     std::string StderrPath;
+    std::vector<std::string> Unset = {};  // variables taken out of the environment
   };
 
   explicit ChildProcess(const Setup& setup);

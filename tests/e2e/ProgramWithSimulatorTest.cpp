@@ -1,16 +1,24 @@
 // The real program against the sensor simulator, set up as a user would run it: a working
-// directory with OrvelAX9.ini, and the COM port mapped onto the simulator's device.
+// directory with OrvelAX9.ini, and the COM port mapped onto the simulator's device. Each test
+// has an X server of its own.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <regex>
 
 #include "ChildProcess.h"
-#include "WindowCloser.h"
+#include "ReferenceWindow.h"
+#include "VirtualDisplay.h"
+#include "X11Client.h"
+#include "app/formAX9.h"
+#include "platform/ui/Label.h"
 
 namespace fs = std::filesystem;
 
@@ -19,15 +27,21 @@ namespace {
 const char StartCommand[] = "command: 82 E6 04 35 06 00 00 74 83";
 const char WindowTitle[] = "Orvel KQ3 AX9";
 
+uint64_t NowMs() {
+  using namespace std::chrono;
+  return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 class ProgramWithSimulator : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (scripts/test runs the tests under xvfb-run)";
+    FDisplay = std::make_unique<TVirtualDisplay>();
+    if (!FDisplay->Available()) GTEST_SKIP() << "needs Xvfb or an X display";
     char pattern[] = "/tmp/orvelax9-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     FRoot = pattern;
     fs::create_directories(FRoot / "work");
-    fs::create_directories(FRoot / "config/orvelax9/dosdevices");
+    fs::create_directories(DosDevices());
   }
 
   void TearDown() override {
@@ -46,9 +60,11 @@ class ProgramWithSimulator : public ::testing::Test {
       }
       fs::remove_all(FRoot);
     }
+    FDisplay.reset();
   }
 
-  fs::path ComLink() const { return FRoot / "config/orvelax9/dosdevices/com1"; }
+  fs::path DosDevices() const { return FRoot / "config/orvelax9/dosdevices"; }
+  fs::path ComLink() const { return DosDevices() / "com1"; }
 
   void StartSimulator(std::vector<std::string> options) {
     options.insert(options.begin(), {ORVEL_SIM_BIN, "--link", ComLink().string()});
@@ -64,8 +80,8 @@ class ProgramWithSimulator : public ::testing::Test {
     return own && *own ? std::string(own) + ":" + supp : supp;
   }
 
-  void StartProgram() {
-    std::ofstream(FRoot / "work/OrvelAX9.ini") << "1\n";
+  void StartProgram(const std::string& ini = "1\n", std::vector<std::string> unset = {}) {
+    std::ofstream(FRoot / "work/OrvelAX9.ini") << ini;
     FProgram = std::make_unique<ChildProcess>(
         ChildProcess::Setup{{ORVEL_BIN},
                             (FRoot / "work").string(),
@@ -75,41 +91,112 @@ class ProgramWithSimulator : public ::testing::Test {
                              // the leak checker can no longer name once it is unloaded.
                              {"SDL_FRAMEBUFFER_ACCELERATION", "0"}},
                             (FRoot / "program.out").string(),
-                            (FRoot / "program.err").string()});
+                            (FRoot / "program.err").string(),
+                            std::move(unset)});
   }
 
   std::string SimulatorLog() const { return ReadFile(FRoot / "sim.err"); }
   int StartCommandsSeen() const { return CountOf(SimulatorLog(), StartCommand); }
 
-  unsigned long WaitForWindow() {
+  unsigned long WaitForWindow(const char* title = WindowTitle) {
     unsigned long w = 0;
-    WaitUntil([&] { return !FProgram->Running() || (w = FindWindow(FProgram->Pid(), WindowTitle)) != 0; }, 20000);
+    WaitUntil([&] { return !FProgram->Running() || (w = FindWindow(FProgram->Pid(), title)) != 0; }, 20000);
     return w;
   }
 
-  // Closes the window as its close button would and expects a clean exit that closes the port.
-  void CloseAndExpectCleanExit(unsigned long window) {
+  // The window's client area as the screen shows it.
+  std::vector<uint32_t> Screen(unsigned long window) { return ReadWindowPixels(window, 0, 0, 256, 276); }
+
+  // Whether the screen shows the reference's pixels everywhere outside `skip`; writes both
+  // pictures beside the build when not.
+  bool ScreenMatches(unsigned long window, TReferenceWindow& ref, const std::vector<TRect>& skip, const char* name) {
+    const std::vector<uint32_t> screen = Screen(window), expected = ref.Pixels();
+    if (screen.size() != expected.size()) return false;
+    int wrong = 0;
+    for (int y = 0; y < 276; ++y)
+      for (int x = 0; x < 256; ++x) {
+        bool skipped = false;
+        for (const TRect& r : skip) skipped |= x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+        wrong += !skipped && screen[size_t(y * 256 + x)] != expected[size_t(y * 256 + x)];
+      }
+    if (wrong == 0) return true;
+    const std::string path = std::string(ORVEL_BUILD_DIR) + "/e2e-" + name + ".png";
+    ref.SaveComparison(screen, path);
+    ADD_FAILURE() << wrong << " pixels differ from the window this test paints (left) in " << path;
+    return false;
+  }
+
+  // Whether the screen shows the photograph unchanged where an LED is placed.
+  static bool LedHidden(unsigned long window, TReferenceWindow& hiddenRef, const char* led) {
+    const TRect r = ControlBounds(hiddenRef.Form(), led);
+    const std::vector<uint32_t> screen = ReadWindowPixels(window, r.Left, r.Top, r.Width(), r.Height());
+    const std::vector<uint32_t> all = hiddenRef.Pixels();
+    if (screen.empty()) return false;
+    for (int y = 0; y < r.Height(); ++y)
+      for (int x = 0; x < r.Width(); ++x)
+        if (screen[size_t(y * r.Width() + x)] != all[size_t((r.Top + y) * 256 + r.Left + x)]) return false;
+    return true;
+  }
+
+  // Closes the window as its close button would and expects a clean exit that closes the
+  // port, if it was open.
+  void CloseAndExpectCleanExit(unsigned long window, bool portOpen = true) {
     ASSERT_TRUE(RequestWindowClose(window)) << "could not send the close request";
     if (!FProgram->WaitExit(10000)) {
       FProgram->Signal(SIGKILL);
       FAIL() << "the program did not end after its window was asked to close";
     }
     EXPECT_EQ(FProgram->ExitStatus(), 0);
+    if (!portOpen) return;
     EXPECT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "line closed") == 1; }, 3000))
         << "the port was not closed";
   }
 
+  std::unique_ptr<TVirtualDisplay> FDisplay;
   fs::path FRoot;
   std::unique_ptr<ChildProcess> FSimulator;
   std::unique_ptr<ChildProcess> FProgram;
 };
 
-TEST_F(ProgramWithSimulator, SendsTheStartCommandOnceAndRunsUntilItsWindowIsClosed) {
+// The sample frames of the given readings, as the simulator's log names them.
+std::vector<uint8_t> AttitudeFrame(int roll, int pitch, int mode) {
+  const auto r = uint16_t(roll), p = uint16_t(pitch);
+  return {0x82, 0xFF, 0x0C, 0x37, 0x00, uint8_t(r), uint8_t(r >> 8), uint8_t(p), uint8_t(p >> 8),
+          0, 0, 0, 0, 0, uint8_t(mode), 0, 0};
+}
+std::vector<uint8_t> HeadingFrame(int heading, int mode) {
+  return {0x82, 0xFF, 0x03, 0x32, uint8_t(heading), uint8_t(heading >> 8), uint8_t(mode)};
+}
+
+// The last match of `pattern` in the log, its groups as numbers.
+std::vector<int> LastLogged(const std::string& log, const std::regex& pattern) {
+  std::vector<int> values;
+  for (std::sregex_iterator it(log.begin(), log.end(), pattern), end; it != end; ++it) {
+    values.clear();
+    for (size_t i = 1; i < it->size(); ++i) values.push_back(std::stoi((*it)[i].str()));
+  }
+  return values;
+}
+
+TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIsClosed) {
   StartSimulator({});
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
   EXPECT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000));
+
+  TWindowGeometry g;
+  ASSERT_TRUE(GetWindowGeometry(window, g));
+  EXPECT_EQ(g.Width, 256);
+  EXPECT_EQ(g.Height, 276);
+  EXPECT_EQ(g.X, (g.ScreenWidth - 256) / 2);
+  EXPECT_EQ(g.Y, (g.ScreenHeight - 276) / 2);
+  TSizeHints h;
+  ASSERT_TRUE(GetSizeHints(window, h));
+  EXPECT_EQ(h.MinWidth, 256);
+  EXPECT_EQ(h.MinHeight, 276);
+  EXPECT_EQ(h.MaxWidth, 256) << "a window manager may widen it";
+  EXPECT_EQ(h.MaxHeight, 276);
 
   // With data streaming in, it keeps running and does not ask again.
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -131,6 +218,108 @@ TEST_F(ProgramWithSimulator, WithoutAnAnswerTriesFiveTimesThenShowsTheWindow) {
   EXPECT_TRUE(FProgram->Running());
 
   CloseAndExpectCleanExit(window);
+}
+
+TEST_F(ProgramWithSimulator, TheScreenShowsTheLastReadingsTheSimulatorSent) {
+  StartSimulator({"--verbose", "--stop-attitude", "1", "--stop-heading", "1"});
+  StartProgram();
+  const unsigned long window = WaitForWindow();
+  ASSERT_NE(window, 0u);
+  ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // both LEDs gone by now
+
+  const std::string log = SimulatorLog();
+  const auto att = LastLogged(log, std::regex(R"(attitude: roll (-?\d+) pitch (-?\d+) mode (\d+))"));
+  const auto head = LastLogged(log, std::regex(R"(heading: (\d+) mode (\d+))"));
+  ASSERT_EQ(att.size(), 3u);
+  ASSERT_EQ(head.size(), 2u);
+  TReferenceWindow ref;
+  ref.Form().ComDisp->SetCaption("Com1");
+  ref.Feed(AttitudeFrame(att[0], att[1], att[2]));
+  ref.Feed(HeadingFrame(head[0], head[1]));
+  EXPECT_TRUE(ScreenMatches(window, ref, {}, "readings"))
+      << "roll " << att[0] << " pitch " << att[1] << " heading " << head[0];
+
+  CloseAndExpectCleanExit(window);
+}
+
+TEST_F(ProgramWithSimulator, ASensorThatFallsSilentLosesItsLedWithin600ms) {
+  StartSimulator({"--verbose", "--stop-attitude", "1.5"});
+  StartProgram();
+  const unsigned long window = WaitForWindow();
+  ASSERT_NE(window, 0u);
+  TReferenceWindow hidden;
+  hidden.Feed(HeadingFrame(0, 0));  // a window whose LEDs are hidden: the photograph shows
+
+  // Follow the log closely: when did the simulator send its last attitude frame?
+  int attitudeLines = 0;
+  uint64_t lastAttitudeMs = 0;
+  bool ledSeen = false;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::string log = SimulatorLog();
+        const int n = CountOf(log, "attitude: roll");
+        if (n != attitudeLines) attitudeLines = n, lastAttitudeMs = NowMs();
+        ledSeen |= n > 0 && !LedHidden(window, hidden, "BLedAX9");
+        return CountOf(log, "attitude sensor stopped") == 1;
+      },
+      6000));
+  ASSERT_TRUE(ledSeen) << "the AX-9 LED never showed while its data came";
+  uint64_t hiddenMs = 0;
+  ASSERT_TRUE(WaitUntil([&] { return LedHidden(window, hidden, "BLedAX9") && (hiddenMs = NowMs()); }, 2000))
+      << "the AX-9 LED stays";
+  EXPECT_LT(hiddenMs - lastAttitudeMs, 600u) << "from the last attitude frame to the LED gone";
+  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3")) << "the KQ3 still sends";
+
+  CloseAndExpectCleanExit(window);
+}
+
+TEST_F(ProgramWithSimulator, AMissingDeviceIsReportedThenTheWindowShowsItsDesignState) {
+  StartSimulator({});
+  fs::create_symlink(FRoot / "unplugged-adapter", DosDevices() / "com9");
+  StartProgram("9\n");
+  const unsigned long box = WaitForWindow("^OrvelAX9$");
+  ASSERT_NE(box, 0u) << "no message box";
+  EXPECT_EQ(FindWindow(FProgram->Pid(), WindowTitle), 0u) << "the window shows only after the message";
+
+  TReferenceWindow ref;
+  EXPECT_TRUE(WaitUntil([&] { return BoxShowsText(box, "Specified device not found (COM9)."); }, 2000))
+      << "the box does not show the message";
+
+  // Return on the box as its OK button; the box is gone before xdotool is done with it.
+  if (system(("xdotool key --window " + std::to_string(box) + " Return 2>/dev/null").c_str()) != 0) {
+  }
+  const unsigned long window = WaitForWindow();
+  ASSERT_NE(window, 0u) << "no window after the message";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  // The design state: the counters at 000, no port name, both LEDs blinking.
+  const TRect ax9 = ControlBounds(ref.Form(), "BLedAX9"), kq3 = ControlBounds(ref.Form(), "BLedKQ3");
+  EXPECT_TRUE(ScreenMatches(window, ref, {ax9, kq3}, "design-state"));
+  TReferenceWindow hidden;
+  hidden.Feed(HeadingFrame(0, 0));
+  bool lit = false, dark = false;
+  WaitUntil(
+      [&] {
+        const auto px = ReadWindowPixels(window, ax9.Left, ax9.Top, ax9.Width(), ax9.Height());
+        const bool red = std::count(px.begin(), px.end(), 0xFF0000u) > 0;
+        (red ? lit : dark) = true;
+        return lit && dark;
+      },
+      2000);
+  EXPECT_TRUE(lit && dark) << "the AX-9 LED does not blink";
+  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3"));
+  EXPECT_EQ(CountOf(SimulatorLog(), "line opened"), 0) << "COM1 is not touched";
+
+  CloseAndExpectCleanExit(window, false);
+}
+
+TEST_F(ProgramWithSimulator, WithoutADisplayItSaysSoOnOneLineAndEnds) {
+  StartProgram("1\n", {"DISPLAY", "WAYLAND_DISPLAY"});
+  ASSERT_TRUE(FProgram->WaitExit(10000)) << "the program runs without a display";
+  EXPECT_EQ(FProgram->ExitStatus(), 1);
+  const std::string err = ReadFile(FRoot / "program.err");
+  EXPECT_EQ(CountOf(err, "\n"), 1) << err;
+  EXPECT_NE(err.find("OrvelAX9"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include "ReferenceWindow.h"
+
+#include "app/DisplayState.h"
+#include "app/SensorLink.h"
+#include "app/formAX9.h"
+#include "X11Client.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Font.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/backend/headless/HeadlessBackend.h"
+
+TReferenceWindow::TReferenceWindow() {
+  Link.Reset();
+  DisplayState.Reset();
+  FApp = std::make_unique<TApplication>(std::make_unique<THeadlessBackend>());
+  FForm = new TfrmAX9(FApp.get());
+  FForm->Show();
+  Update();
+}
+
+TReferenceWindow::~TReferenceWindow() { FApp.reset(); }
+
+void TReferenceWindow::Feed(const std::vector<uint8_t>& bytes) {
+  for (uint8_t b : bytes)
+    if (FrameMachine(b)) FForm->ExtractDisplayData();
+  Update();
+}
+
+void TReferenceWindow::Update() { FApp->ProcessMessages(); }
+
+std::vector<uint32_t> TReferenceWindow::Pixels() const {
+  const TBitmap& b = *FForm->BackBuffer();
+  return std::vector<uint32_t>(b.Pixels(), b.Pixels() + size_t(b.Width()) * size_t(b.Height()));
+}
+
+void TReferenceWindow::SaveComparison(const std::vector<uint32_t>& screen, const std::string& path) const {
+  const TBitmap& ref = *FForm->BackBuffer();
+  const int w = ref.Width(), h = ref.Height();
+  TBitmap both(2 * w + 4, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      both.ScanLine(y)[x] = ref.ScanLine(y)[x];
+      const size_t i = size_t(y) * size_t(w) + size_t(x);
+      both.ScanLine(y)[w + 4 + x] = i < screen.size() ? screen[i] : 0xFF00FF;
+    }
+  both.SaveToPNGFile(path);
+}
+
+TRect ControlBounds(TfrmAX9& form, const char* name) {
+  for (int i = 0; i < form.ComponentCount(); ++i)
+    if (auto* c = dynamic_cast<TControl*>(form.Components(i)); c && c->Name() == name) {
+      const TPoint o = c->SurfaceOrigin();
+      return Bounds(o.X, o.Y, c->Width(), c->Height());
+    }
+  return {};
+}
+
+bool BoxShowsText(unsigned long box, const std::string& text) {
+  constexpr int Margin = 12;
+  TFont font;
+  font.SetColor(clBtnText);
+  TBitmap line(1, 1);
+  TCanvas* c = line.Canvas();
+  c->SetFont(&font);
+  const int w = c->TextWidth(text), h = c->TextHeight("Ag");
+  line.SetSize(w, h);
+  c = line.Canvas();
+  c->Brush()->SetColor(clBtnFace);
+  c->FillRect(Rect(0, 0, w, h));
+  c->SetFont(&font);
+  c->Brush()->SetStyle(bsClear);
+  c->TextOut(0, 0, text);
+  const std::vector<uint32_t> screen = ReadWindowPixels(box, Margin, Margin, w, h);
+  if (screen.size() != size_t(w * h)) return false;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (screen[size_t(y * w + x)] != line.ScanLine(y)[x]) return false;
+  return true;
+}
