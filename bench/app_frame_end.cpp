@@ -1,0 +1,67 @@
+// One frame end as the window handles it: from the frame's bytes fed to the frame machine to
+// the back buffer painted (the controls repaint inside the setters; what they only mark is
+// painted by the form's pending paint, counted here too).
+#include <benchmark/benchmark.h>
+
+#include "app_window.h"
+
+namespace {
+
+// An attitude frame and a heading frame that change all three readings: every meter,
+// counter and (the sign flips each time) both sign digits repaint.
+void BM_FramesChangingRollPitchAndHeading(benchmark::State& state) {
+  TBenchWindow w;
+  int i = 0;
+  for (auto _ : state) {
+    ++i;
+    const int16_t sign = (i & 1) ? -1 : 1;
+    w.Feed(AttitudeFrame(int16_t(sign * (i % 40)), int16_t(-sign * (i % 20)), 0x01));
+    w.Feed(HeadingFrame(uint16_t(i % 360), 0x02));
+    w.Form->PaintPending();
+    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+  }
+}
+BENCHMARK(BM_FramesChangingRollPitchAndHeading)->Unit(benchmark::kMicrosecond);
+
+// The two halves on their own.
+void BM_AttitudeFrameChangingRollAndPitch(benchmark::State& state) {
+  TBenchWindow w;
+  int i = 0;
+  for (auto _ : state) {
+    ++i;
+    const int16_t sign = (i & 1) ? -1 : 1;
+    w.Feed(AttitudeFrame(int16_t(sign * (i % 40)), int16_t(-sign * (i % 20)), 0x01));
+    w.Form->PaintPending();
+    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+  }
+}
+BENCHMARK(BM_AttitudeFrameChangingRollAndPitch)->Unit(benchmark::kMicrosecond);
+
+void BM_HeadingFrameChangingHeading(benchmark::State& state) {
+  TBenchWindow w;
+  int i = 0;
+  for (auto _ : state) {
+    w.Feed(HeadingFrame(uint16_t(++i % 360), 0x02));
+    w.Form->PaintPending();
+    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+  }
+}
+BENCHMARK(BM_HeadingFrameChangingHeading)->Unit(benchmark::kMicrosecond);
+
+// Readings that stay as they were: the frame end only compares, tests freshness and finds
+// the sensor's watch running.
+void BM_FrameChangingNothing(benchmark::State& state) {
+  TBenchWindow w;
+  const auto frame = AttitudeFrame(-5, 10, 0x01);
+  w.Feed(frame);
+  w.Feed(HeadingFrame(360, 0x02));
+  w.Form->PaintPending();
+  for (auto _ : state) {
+    w.Feed(frame);
+    w.Form->PaintPending();
+    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+  }
+}
+BENCHMARK(BM_FrameChangingNothing)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
