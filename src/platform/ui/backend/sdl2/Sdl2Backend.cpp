@@ -10,6 +10,7 @@
 #include "platform/ui/Exception.h"
 #include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
+#include "platform/ui/backend/sdl2/Sdl2Wait.h"
 
 namespace {
 
@@ -19,6 +20,11 @@ class TSdl2Backend : public TBackend {
   TSdl2Backend() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The window's own pixel buffer, not a texture behind a renderer: the renderer would load
+    // the GL stack (about 90 MB more resident, several times slower per update) and re-create
+    // each window when its surface is first taken, losing what was set on it, such as the
+    // owner of a message box.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       const std::string reason = OneLine(SDL_GetError());
       SDL_Quit();
@@ -45,6 +51,7 @@ class TSdl2Backend : public TBackend {
     SDL_SetWindowResizable(w, SDL_FALSE);
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
+    if (FDisplayFd < 0) FDisplayFd = DisplayConnection(w);
     return id;
   }
 
@@ -100,26 +107,30 @@ class TSdl2Backend : public TBackend {
     while (!FDeferred.empty()) {
       const SDL_Event e = FDeferred.front();
       FDeferred.pop_front();
-      if (!LeavesNext(e, FDeferred.empty() ? nullptr : &FDeferred.front()) && Translate(e, event)) return true;
+      if (Translate(e, event)) return true;
     }
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-      SDL_Event next;
-      const bool peeked = SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;
-      if (!LeavesNext(e, peeked ? &next : nullptr) && Translate(e, event)) return true;
+      if (Translate(e, event)) return true;
     }
     return false;
   }
 
   void WaitEvent(uint32_t timeoutMs) override {
-    if (!FDeferred.empty()) return;
-    if (timeoutMs == INFINITE)
-      SDL_WaitEvent(nullptr);
-    else
-      SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF)));
+    if (FDeferred.empty()) {
+      if (FDisplayFd >= 0 || FWindows.empty())
+        WaitForInput(FDisplayFd, FWake.Handle(), timeoutMs);
+      else if (timeoutMs == INFINITE)
+        SDL_WaitEvent(nullptr);  // a display we cannot wait on ourselves; Wake posts to SDL too
+      else
+        SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF)));
+    }
+    // A Wake from now on is for the next wait: the pass that follows sees what it announced.
+    FWake.Reset();
   }
 
   void Wake() override {
+    FWake.Set();
     SDL_Event e{};
     e.type = FWakeEvent;
     SDL_PushEvent(&e);
@@ -162,15 +173,24 @@ class TSdl2Backend : public TBackend {
     return text;
   }
 
-  // When the pointer leaves, SDL first reports it at the nearest edge pixel of the window;
-  // the control there was never under the pointer and must not see it enter.
-  static bool LeavesNext(const SDL_Event& e, const SDL_Event* next) {
-    return e.type == SDL_MOUSEMOTION && next && next->type == SDL_WINDOWEVENT &&
-           next->window.event == SDL_WINDOWEVENT_LEAVE && next->window.windowID == e.motion.windowID;
+  // A pointer that left the window is reported once more at the window's nearest edge pixel
+  // before the leave. The control there was never under the pointer: such a report, on the
+  // edge while the pointer is really outside, is dropped.
+  static bool LeftAtEdge(const SDL_MouseMotionEvent& m) {
+    SDL_Window* w = SDL_GetWindowFromID(m.windowID);
+    if (!w) return false;
+    int width, height;
+    SDL_GetWindowSize(w, &width, &height);
+    if (m.x > 0 && m.y > 0 && m.x < width - 1 && m.y < height - 1) return false;
+    int left, top, x, y;
+    SDL_GetWindowPosition(w, &left, &top);
+    SDL_GetGlobalMouseState(&x, &y);
+    return x < left || y < top || x >= left + width || y >= top + height;
   }
 
   bool Translate(const SDL_Event& e, TBackendEvent& out) {
     if (e.type == SDL_MOUSEMOTION) {
+      if (LeftAtEdge(e.motion)) return false;
       out = {TBackendEventKind::MouseMove, int(e.motion.windowID), e.motion.x, e.motion.y};
       return true;
     }
@@ -192,6 +212,8 @@ class TSdl2Backend : public TBackend {
   std::map<int, SDL_Window*> FWindows;
   std::map<int, SDL_Cursor*> FCursors;
   std::deque<SDL_Event> FDeferred;
+  int FDisplayFd = -1;
+  TEventObject FWake;
   Uint32 FWakeEvent = 0;
 };
 

@@ -7,7 +7,9 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
+#include "platform/kernel/EventObject.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
+#include "platform/ui/backend/sdl2/Sdl2Wait.h"
 
 namespace {
 
@@ -141,9 +143,16 @@ class TBox {
 
   // Runs until the box is answered.
   void Run(std::deque<SDL_Event>& Deferred) {
-    bool done = false;
+    const int display = DisplayConnection(FWindow);
     SDL_Event e;
-    while (!done && SDL_WaitEvent(&e)) done = Handle(e, Deferred);
+    for (;;) {
+      while (SDL_PollEvent(&e))
+        if (Handle(e, Deferred)) return;
+      if (display >= 0)
+        WaitForInput(display, -1, INFINITE);
+      else if (!SDL_WaitEvent(nullptr))
+        return;
+    }
   }
 
  private:

@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "XServer.h"
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Cursor.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Cursors.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/GraphicControl.h"
+#include "platform/ui/Icon.h"
+#include "platform/ui/backend/sdl2/Sdl2Backend.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A windowless control filled with its colour, counting the pointer's comings and goings.
+class TSpot : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  int Enters = 0, Leaves = 0;
+  void CMMouseEnter() override { ++Enters; }
+  void CMMouseLeave() override { ++Leaves; }
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+// The processor time this process has used.
+int64_t clock_gettime_ns() {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+std::string Hex(uint32_t pixel) {
+  std::ostringstream s;
+  s << std::hex << pixel;
+  return s.str();
+}
+
+struct Sdl2Window : ::testing::Test {
+  static inline std::unique_ptr<TXServer> server;
+  std::optional<TApplication> app;
+  TForm* form = nullptr;
+  unsigned long xid = 0;
+
+  static void SetUpTestSuite() { server = std::make_unique<TXServer>(); }
+  static void TearDownTestSuite() { server.reset(); }
+
+  void SetUp() override {
+    if (!server->Available()) GTEST_SKIP() << server->Why();
+    Shell("xdotool mousemove 1000 700");  // away from where the window opens
+    app.emplace(CreateSdl2Backend());
+  }
+
+  void TearDown() override { app.reset(); }
+
+  // The design's window: a 256 x 276 tool window in the middle of the screen.
+  void ShowForm(const std::string& caption) {
+    form = new TForm(&*app);
+    form->SetCaption(caption);
+    form->SetBorderStyle(bsToolWindow);
+    form->SetPosition(poScreenCenter);
+    form->SetClientWidth(256);
+    form->SetClientHeight(276);
+    form->SetColor(clBlack);
+    form->SetIcon({LoadIconResource("MAINICON"), LoadIconResource("MAINICON16")});
+    form->Show();
+    app->ProcessMessages();
+    xid = FindWindowByTitle(caption);
+    ASSERT_NE(xid, 0u) << "the window is on the screen";
+  }
+
+  TSpot* Spot(TRect bounds, TColor color) {
+    auto* s = new TSpot(form);
+    s->SetBoundsRect(bounds);
+    s->SetColor(color);
+    s->SetParent(form);
+    return s;
+  }
+
+  // Runs passes of the loop until Done holds; false when 5 s went by first.
+  bool PumpUntil(const std::function<bool()>& Done) {
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!Done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      app->ProcessMessages();
+      std::this_thread::sleep_for(10ms);
+    }
+    return true;
+  }
+
+  std::string Property(const std::string& name) { return Shell("xprop -id " + std::to_string(xid) + " " + name); }
+};
+
+int Field(const std::string& text, const std::string& label) {
+  const size_t at = text.find(label);
+  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
+}
+
+TEST_F(Sdl2Window, TheToolWindowOpensCentredAtItsClientSizeWithItsIconAndAFixedSize) {
+  ShowForm("Orvel window test");
+  const std::string root = Shell("xwininfo -root"), info = Shell("xwininfo -id " + std::to_string(xid));
+  EXPECT_EQ(Field(info, "Width: "), 256);
+  EXPECT_EQ(Field(info, "Height: "), 276);
+  EXPECT_EQ(Field(info, "Absolute upper-left X: "), (Field(root, "Width: ") - 256) / 2);
+  EXPECT_EQ(Field(info, "Absolute upper-left Y: "), (Field(root, "Height: ") - 276) / 2);
+  EXPECT_EQ(app->Backend().ClientBounds(form->WindowHandle()).Width(), 256);
+
+  // Equal minimum and maximum sizes are what window managers take as "not resizable".
+  const std::string hints = Property("WM_NORMAL_HINTS");
+  EXPECT_NE(hints.find("minimum size: 256 by 276"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("maximum size: 256 by 276"), std::string::npos) << hints;
+  EXPECT_NE(Property("_NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_UTILITY"), std::string::npos);
+  EXPECT_NE(Property("_NET_WM_ICON").find("Icon (32 x 32)"), std::string::npos);
+}
+
+TEST_F(Sdl2Window, WhatIsPaintedReachesTheScreenInThePassThatPaintedIt) {
+  ShowForm("Orvel pixels test");
+  TSpot* s = Spot(Bounds(20, 10, 6, 4), clRed);
+  app->ProcessMessages();
+  TScreenShot shot = CaptureWindow(xid);
+  ASSERT_EQ(shot.Width, 256);
+  EXPECT_EQ(Hex(shot.At(20, 10)), "ff0000");
+  EXPECT_EQ(Hex(shot.At(25, 13)), "ff0000");
+  EXPECT_EQ(Hex(shot.At(26, 10)), "0");
+  EXPECT_EQ(Hex(shot.At(255, 275)), "0");
+
+  s->SetColor(clLime);
+  app->ProcessMessages();
+  shot = CaptureWindow(xid);
+  ASSERT_EQ(shot.Width, 256);
+  EXPECT_EQ(Hex(shot.At(22, 12)), "ff00") << "one pass paints and presents";
+}
+
+TEST_F(Sdl2Window, ThePointerEntersAndLeavesWindowlessControls) {
+  ShowForm("Orvel pointer test");
+  TSpot* corner = Spot(Bounds(0, 0, 10, 10), clBlue);
+  TSpot* target = Spot(Bounds(100, 100, 20, 20), clRed);
+  app->ProcessMessages();
+  Shell("xdotool mousemove --window " + std::to_string(xid) + " 110 110");
+  EXPECT_TRUE(PumpUntil([&] { return target->Enters == 1; }));
+  Shell("xdotool mousemove 5 5");  // out over the window's top-left corner
+  EXPECT_TRUE(PumpUntil([&] { return target->Leaves == 1; }));
+  EXPECT_EQ(form->MouseControl(), nullptr);
+  EXPECT_EQ(corner->Enters, 0) << "the control at the edge the pointer crossed was never under it";
+}
+
+TEST_F(Sdl2Window, TheMessageBoxIsAModalWindowTitledOrvelAX9AnsweredByReturnOrOK) {
+  ShowForm("Orvel owner test");
+  TSpot* spot = Spot(Bounds(0, 250, 20, 20), clRed);
+  app->ProcessMessages();
+  std::atomic<bool> returned{false};
+  unsigned long box = 0;
+  std::string transientFor, boxInfo;
+  std::thread answer([&] {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!(box = FindWindowByTitle("OrvelAX9")) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(50ms);
+    if (!box) {
+      std::fprintf(stderr, "the message box never appeared\n");
+      std::_Exit(1);  // the box cannot be answered: fail rather than hang
+    }
+    transientFor = Shell("xprop -id " + std::to_string(box) + " WM_TRANSIENT_FOR");
+    boxInfo = Shell("xwininfo -id " + std::to_string(box));
+    // Pointer moves over the owner while the box is up are delivered after it.
+    Shell("xdotool mousemove --window " + std::to_string(xid) + " 10 260");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(returned) << "the box waits for its answer";
+    Shell("xdotool key --window " + std::to_string(box) + " Return");
+  });
+  app->MessageBox("Specified device not found (COM9).");
+  returned = true;
+  answer.join();
+  std::ostringstream owner;
+  owner << "0x" << std::hex << xid;
+  EXPECT_NE(transientFor.find(owner.str()), std::string::npos) << "owned by the shown window: " << transientFor;
+  EXPECT_GT(Field(boxInfo, "Width: "), 150);
+  EXPECT_TRUE(PumpUntil([&] { return spot->Enters == 1; }));
+  EXPECT_EQ(FindWindowByTitle("OrvelAX9"), 0u) << "the box is gone";
+
+  std::thread click([&] {
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!(box = FindWindowByTitle("OrvelAX9")) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(50ms);
+    if (!box) std::_Exit(1);
+    const std::string info = Shell("xwininfo -id " + std::to_string(box));
+    const int w = Field(info, "Width: "), h = Field(info, "Height: ");
+    // The OK button sits centred at the bottom, 12 pixels above the edge.
+    Shell("xdotool mousemove --window " + std::to_string(box) + " " + std::to_string(w / 2) + " " +
+          std::to_string(h - 24) + " click 1");
+  });
+  app->MessageBox("Second");
+  click.join();
+}
+
+TEST_F(Sdl2Window, AnIdleWaitBlocksWithoutSpinningUntilAWorkerWakesIt) {
+  ShowForm("Orvel wait test");
+  app->ProcessMessages();
+  const auto cpu = [] { return std::chrono::nanoseconds(clock_gettime_ns()); };
+  const auto start = std::chrono::steady_clock::now();
+  const auto cpuStart = cpu();
+  std::thread waker([&] {
+    std::this_thread::sleep_for(300ms);
+    app->WakeUp();
+  });
+  app->WaitMessage(INFINITE);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  const auto used = cpu() - cpuStart;
+  waker.join();
+  EXPECT_GE(waited, 250ms);
+  EXPECT_LT(waited, 3s) << "the wake ends the wait";
+  EXPECT_LT(used, 100ms) << "the wait does not spin";
+
+  app->ProcessMessages();
+  const auto again = std::chrono::steady_clock::now();
+  app->WaitMessage(200);
+  EXPECT_GE(std::chrono::steady_clock::now() - again, 150ms) << "a wake answered by a pass is not seen again";
+}
+
+TEST(Sdl2Display, WithoutADisplayTheBackendSaysWhyOnOneLine) {
+  const char* old = std::getenv("DISPLAY");
+  const std::string saved = old ? old : "";
+  setenv("DISPLAY", ":99999", 1);
+  setenv("SDL_VIDEODRIVER", "x11", 1);
+  std::string message;
+  try {
+    CreateSdl2Backend();
+  } catch (const Exception& e) {
+    message = e.Message();
+  }
+  unsetenv("SDL_VIDEODRIVER");
+  if (old)
+    setenv("DISPLAY", saved.c_str(), 1);
+  else
+    unsetenv("DISPLAY");
+  EXPECT_FALSE(message.empty()) << "an Exception with a reason";
+  EXPECT_EQ(message.find('\n'), std::string::npos);
+}
+
+TEST_F(Sdl2Window, CursorsRegisteredBeforeAndAfterTheWindowAreAccepted) {
+  RegisterCursorResource(77, "VRCURSORHANDPOINT");
+  ShowForm("Orvel cursor test");
+  const TCursorImage* c = FindCursor(77);
+  ASSERT_NE(c, nullptr);
+  RegisterCursor(78, *c);
+  app->ProcessMessages();
+}
+
+}  // namespace
