@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -66,13 +68,13 @@ struct Sdl2Window : ::testing::Test {
   void SetUp() override {
     if (!server->Available()) GTEST_SKIP() << server->Why();
     Shell("xdotool mousemove 1000 700");  // away from where the window opens
-    app.emplace(CreateSdl2Backend());
   }
 
   void TearDown() override { app.reset(); }
 
   // The design's window: a 256 x 276 tool window in the middle of the screen.
   void ShowForm(const std::string& caption) {
+    app.emplace(CreateSdl2Backend());
     form = new TForm(&*app);
     form->SetCaption(caption);
     form->SetBorderStyle(bsToolWindow);
@@ -232,6 +234,30 @@ TEST_F(Sdl2Window, AnIdleWaitBlocksWithoutSpinningUntilAWorkerWakesIt) {
   const auto again = std::chrono::steady_clock::now();
   app->WaitMessage(200);
   EXPECT_GE(std::chrono::steady_clock::now() - again, 150ms) << "a wake answered by a pass is not seen again";
+}
+
+TEST_F(Sdl2Window, ATerminationSignalStillEndsTheProgram) {
+  const pid_t child = fork();
+  if (child == 0) {
+    ShowForm("Orvel signal test");
+    app->Run();
+    _exit(0);
+  }
+  ASSERT_GT(child, 0);
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!FindWindowByTitle("Orvel signal test") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(50ms);
+  kill(child, SIGTERM);
+  int status = 0;
+  pid_t ended = 0;
+  while ((ended = waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline + 5s)
+    std::this_thread::sleep_for(20ms);
+  if (ended == 0) {
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    FAIL() << "the program went on running after SIGTERM";
+  }
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 }
 
 TEST(Sdl2Display, WithoutADisplayTheBackendSaysWhyOnOneLine) {

@@ -20,6 +20,9 @@ class TSdl2Backend : public TBackend {
   TSdl2Backend() {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SDL would turn SIGINT and SIGTERM into an event the program has no use for, so that
+    // neither ended it any more; they keep their ordinary effect.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // The window's own pixel buffer, not a texture behind a renderer: the renderer would load
     // the GL stack (about 90 MB more resident, several times slower per update) and re-create
     // each window when its surface is first taken, losing what was set on it, such as the
