@@ -196,6 +196,11 @@ TEST_F(Sdl2Window, TheMessageBoxIsAModalWindowTitledOrvelAX9AnsweredByReturnOrOK
   EXPECT_GT(Field(boxInfo, "Width: "), 150);
   EXPECT_TRUE(PumpUntil([&] { return spot->Enters == 1; }));
   EXPECT_EQ(FindWindowByTitle("OrvelAX9"), 0u) << "the box is gone";
+  // Where the box lay over the window, the window is shown again.
+  EXPECT_TRUE(PumpUntil([&] {
+    const TScreenShot after = CaptureWindow(xid);
+    return after.Width == 256 && after.At(128, 138) == 0;
+  }));
 
   std::thread click([&] {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
