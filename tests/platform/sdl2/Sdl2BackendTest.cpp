@@ -16,9 +16,7 @@
 
 #include "XServer.h"
 #include "platform/gfx/Canvas.h"
-#include "platform/gfx/Cursor.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Cursors.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/GraphicControl.h"
 #include "platform/ui/Icon.h"
@@ -186,6 +184,11 @@ TEST_F(Sdl2Window, TheMessageBoxIsAModalWindowTitledOrvelAX9AnsweredByReturnOrOK
     std::this_thread::sleep_for(200ms);
     EXPECT_FALSE(returned) << "the box waits for its answer";
     Shell("xdotool key --window " + std::to_string(box) + " Return");
+    for (int i = 0; i < 200 && !returned; ++i) std::this_thread::sleep_for(50ms);
+    if (!returned) {
+      std::fprintf(stderr, "the message box did not close on Return\n");
+      std::_Exit(1);  // fail rather than hang
+    }
   });
   app->MessageBox("Specified device not found (COM9).");
   returned = true;
@@ -212,14 +215,20 @@ TEST_F(Sdl2Window, TheMessageBoxIsAModalWindowTitledOrvelAX9AnsweredByReturnOrOK
     // The OK button sits centred at the bottom, 12 pixels above the edge.
     Shell("xdotool mousemove --window " + std::to_string(box) + " " + std::to_string(w / 2) + " " +
           std::to_string(h - 24) + " click 1");
+    for (int i = 0; i < 200 && !returned; ++i) std::this_thread::sleep_for(50ms);
+    if (!returned) std::_Exit(1);
   });
+  returned = false;
   app->MessageBox("Second");
+  returned = true;
   click.join();
 }
 
 TEST_F(Sdl2Window, AnIdleWaitBlocksWithoutSpinningUntilAWorkerWakesIt) {
   ShowForm("Orvel wait test");
-  app->ProcessMessages();
+  // The window's first events (exposure, focus) come in over a little while.
+  const auto settled = std::chrono::steady_clock::now() + 500ms;
+  PumpUntil([&] { return std::chrono::steady_clock::now() > settled; });
   const auto cpu = [] { return std::chrono::nanoseconds(clock_gettime_ns()); };
   const auto start = std::chrono::steady_clock::now();
   const auto cpuStart = cpu();
@@ -235,10 +244,16 @@ TEST_F(Sdl2Window, AnIdleWaitBlocksWithoutSpinningUntilAWorkerWakesIt) {
   EXPECT_LT(waited, 3s) << "the wake ends the wait";
   EXPECT_LT(used, 100ms) << "the wait does not spin";
 
-  app->ProcessMessages();
-  const auto again = std::chrono::steady_clock::now();
-  app->WaitMessage(200);
-  EXPECT_GE(std::chrono::steady_clock::now() - again, 150ms) << "a wake answered by a pass is not seen again";
+  // A wake answered by a pass is not seen again. (Other input may end a wait early now and
+  // then; a wake still pending would end every one at once.)
+  bool blocked = false;
+  for (int attempt = 0; attempt < 3 && !blocked; ++attempt) {
+    app->ProcessMessages();
+    const auto again = std::chrono::steady_clock::now();
+    app->WaitMessage(200);
+    blocked = std::chrono::steady_clock::now() - again >= 150ms;
+  }
+  EXPECT_TRUE(blocked);
 }
 
 TEST_F(Sdl2Window, ATerminationSignalStillEndsTheProgram) {
@@ -283,15 +298,6 @@ TEST(Sdl2Display, WithoutADisplayTheBackendSaysWhyOnOneLine) {
     unsetenv("DISPLAY");
   EXPECT_FALSE(message.empty()) << "an Exception with a reason";
   EXPECT_EQ(message.find('\n'), std::string::npos);
-}
-
-TEST_F(Sdl2Window, CursorsRegisteredBeforeAndAfterTheWindowAreAccepted) {
-  RegisterCursorResource(77, "VRCURSORHANDPOINT");
-  ShowForm("Orvel cursor test");
-  const TCursorImage* c = FindCursor(77);
-  ASSERT_NE(c, nullptr);
-  RegisterCursor(78, *c);
-  app->ProcessMessages();
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ std::string Shell(const std::string& Command) {
 }
 
 unsigned long FindWindowByTitle(const std::string& Title) {
-  std::istringstream ids(Shell("xdotool search --name '^" + Title + "$'"));
+  std::istringstream ids(Shell("xdotool search --onlyvisible --name '^" + Title + "$'"));
   unsigned long id = 0;
   ids >> id;
   return id;

@@ -29,7 +29,7 @@ class TXServer {
 
 // What a shell command writes to standard output (it is given at most 10 s).
 std::string Shell(const std::string& Command);
-// The X window whose title is exactly Title; 0 when there is none.
+// The mapped X window whose title is exactly Title; 0 when there is none.
 unsigned long FindWindowByTitle(const std::string& Title);
 
 // A window's pixels as the screen shows them, 0x00RRGGBB.

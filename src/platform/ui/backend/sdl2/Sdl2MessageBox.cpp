@@ -166,8 +166,12 @@ class TBox {
   // True when the event answers the box.
   bool Handle(const SDL_Event& e, std::deque<SDL_Event>& Deferred) {
     switch (e.type) {
-      case SDL_KEYDOWN: return ClosingKey(e.key.keysym.sym);
-      case SDL_KEYUP:
+      // Answered when the key comes up again, so that its release does not go on to the
+      // owner; a key already held when the box appeared does not count.
+      case SDL_KEYDOWN:
+        if (ClosingKey(e.key.keysym.sym)) FKey = e.key.keysym.sym;
+        return false;
+      case SDL_KEYUP: return FKey != SDLK_UNKNOWN && e.key.keysym.sym == FKey;
       case SDL_TEXTINPUT:
       case SDL_TEXTEDITING: return false;
       case SDL_MOUSEBUTTONDOWN:
@@ -198,6 +202,7 @@ class TBox {
   SDL_Window* FWindow = nullptr;
   Uint32 FId = 0;
   bool FDown = false;
+  SDL_Keycode FKey = SDLK_UNKNOWN;
 };
 
 }  // namespace

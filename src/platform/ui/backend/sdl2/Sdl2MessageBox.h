@@ -7,7 +7,7 @@
 // A modal message box with one text and an OK button, in a window of its own painted with
 // the framework's canvas and font, so that it needs nothing of the display beyond a window
 // (no toolkit fonts, no helper program). It returns when OK is clicked, when Return, Enter,
-// Space or Escape is pressed, or when the box is closed. While it is up, the owner's clicks
+// Space or Escape is pressed and released, or when the box is closed. While it is up, the owner's clicks
 // and every key go to the box; the other events that arrive are kept in Deferred, in order,
 // for the caller's loop. Parent, when shown, becomes the box's owner.
 //
