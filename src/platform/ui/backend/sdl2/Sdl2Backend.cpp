@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <map>
 
@@ -28,10 +29,22 @@ class TSdl2Backend : public TBackend {
     // each window when its surface is first taken, losing what was set on it, such as the
     // owner of a message box.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Only the drivers that put a window on a screen: without one SDL falls back on its
+    // off-screen driver, and the program would run on unseen. (SDL_VIDEODRIVER in the
+    // environment still wins.) Wayland only when a compositor is named: its library complains
+    // on standard error otherwise.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, SDL_getenv("WAYLAND_DISPLAY") ? "x11,wayland" : "x11");
+    ChooseDriver();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       const std::string reason = OneLine(SDL_GetError());
       SDL_Quit();
       throw Exception(reason.empty() ? std::string("no video device") : reason);
+    }
+    // Without a display SDL settles for drawing nowhere; the program would run unseen.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if ((driver == "offscreen" || driver == "dummy") && !Set("SDL_VIDEODRIVER")) {
+      SDL_Quit();
+      throw Exception("no display found");
     }
     FWakeEvent = SDL_RegisterEvents(1);
   }
@@ -168,6 +181,19 @@ class TSdl2Backend : public TBackend {
   SDL_Window* Find(int window) {
     auto it = FWindows.find(window);
     return it == FWindows.end() ? nullptr : it->second;
+  }
+
+  static bool Set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  }
+
+  // The video driver, unless the user chose one: a display must be named, and without a
+  // Wayland one only X11 is tried (the Wayland library would write its own complaint).
+  static void ChooseDriver() {
+    if (Set("SDL_VIDEODRIVER")) return;
+    if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) throw Exception("DISPLAY is not set");
+    if (!Set("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   }
 
   static std::string OneLine(std::string text) {
