@@ -41,7 +41,9 @@ TVirtualDisplay::TVirtualDisplay() {
       dup2(null, 2);
     }
     const std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+    // -noreset: a server that resets when its last client leaves refuses connections for a
+    // moment, and SDL opens the display once to probe it, closes it and opens it again.
+    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
            static_cast<char*>(nullptr));
     _exit(127);
   }
