@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <string>
 
@@ -10,7 +9,6 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Image.h"
-#include "platform/ui/Panel.h"
 
 namespace {
 
@@ -91,55 +89,6 @@ class WindowTest : public TProgramStartTest {
 
   TBitmap FPhoto;
 };
-
-TEST_F(WindowTest, TheDesignPlacesEveryControlOnTheBorderlessPanel) {
-  MapCom(1);
-  Start("1");
-  TfrmAX9& w = *frmAX9;
-  EXPECT_EQ(w.Caption(), "Orvel KQ3 AX9   www.orvel.example");
-  EXPECT_EQ(w.ClientWidth(), 256);
-  EXPECT_EQ(w.ClientHeight(), 276);
-  EXPECT_EQ(w.BorderStyle(), bsToolWindow);
-  EXPECT_EQ(w.Position(), poScreenCenter);
-  ASSERT_EQ(w.Icon().size(), 2u);
-  EXPECT_EQ(w.Icon()[0].Width, 32);
-  EXPECT_EQ(w.Icon()[1].Width, 16);
-  EXPECT_EQ(w.LabelModeKQ3->BoundsRect(), Rect(0, 0, 257, 276));
-  EXPECT_EQ(w.LabelModeKQ3->BevelOuter(), bvNone);
-  EXPECT_EQ(w.LabelModeKQ3->BorderWidth(), 2);
-
-  // The panel's children in painting order, with the places of the design.
-  const struct {
-    TControl* Control;
-    TRect Bounds;
-  } table[] = {
-      {w.ImageKQ3, Bounds(8, 96, 160, 102)},           {w.VrJogMeterRoulisAX9, Bounds(8, 16, 240, 33)},
-      {w.CompteurRoulis, Bounds(104, 0, 49, 17)},      {w.ModeAX9, Bounds(24, 80, 0, 13)},
-      {w.ComDisp, Bounds(72, 184, 0, 13)},             {w.VrJogMeterTangageAX9, Bounds(216, 56, 33, 161)},
-      {w.CompteurTangage, Bounds(176, 128, 49, 17)},   {w.SigneTangage, Bounds(176, 128, 16, 17)},
-      {w.SigneRoulis, Bounds(104, 0, 16, 17)},         {w.VrJogMeterCompasKQ3, Bounds(8, 224, 240, 33)},
-      {w.CompteurCompas, Bounds(104, 256, 49, 17)},    {w.SigneCompas, Bounds(104, 232, 16, 17)},
-      {w.LabelRoulis, Bounds(112, 48, 0, 13)},         {w.LabelTangage, Bounds(168, 144, 0, 13)},
-      {w.LabelCap, Bounds(120, 208, 0, 13)},           {w.ModeKQ3, Bounds(120, 80, 0, 13)},
-      {w.BLedAX9, Bounds(48, 136, 17, 20)},            {w.BLedKQ3, Bounds(128, 136, 17, 20)},
-  };
-  ASSERT_EQ(w.LabelModeKQ3->ControlCount(), int(std::size(table)));
-  for (int i = 0; i < int(std::size(table)); ++i) {
-    TControl* c = table[i].Control;
-    SCOPED_TRACE(c->Name());
-    EXPECT_EQ(w.LabelModeKQ3->Controls(i), c);
-    EXPECT_EQ(c->Left(), table[i].Bounds.Left);
-    EXPECT_EQ(c->Top(), table[i].Bounds.Top);
-    EXPECT_EQ(c->Height(), table[i].Bounds.Height());
-    // Labels size themselves to their text; the others keep the designed width.
-    if (!dynamic_cast<TLabel*>(c)) EXPECT_EQ(c->Width(), table[i].Bounds.Width());
-  }
-  EXPECT_EQ(w.VrJogMeterTangageAX9->Direction(), voVertical);
-  EXPECT_EQ(w.VaComm1->Buffers()->ReadSize(), 8096);
-  EXPECT_EQ(w.VaComm1->EventPriority(), tpHigher);
-  EXPECT_TRUE(w.VaComm1->DirectWrite());
-  EXPECT_EQ(std::popcount(w.VaComm1->MonitorEvents().Bits()), 13) << "all thirteen line events";
-}
 
 TEST_F(WindowTest, BeforeAnyDataTheCountersShowZerosAndNothingElseShows) {
   FAnswering = false;  // no frame at all; start-up waits out its five attempts
