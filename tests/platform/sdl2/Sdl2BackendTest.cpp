@@ -280,24 +280,55 @@ TEST_F(Sdl2Window, ATerminationSignalStillEndsTheProgram) {
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
 }
 
-TEST(Sdl2Display, WithoutADisplayTheBackendSaysWhyOnOneLine) {
-  const char* old = std::getenv("DISPLAY");
-  const std::string saved = old ? old : "";
-  setenv("DISPLAY", ":99999", 1);
-  setenv("SDL_VIDEODRIVER", "x11", 1);
-  std::string message;
+// The reason CreateSdl2Backend gives with the environment changed as Settings say, and
+// whatever was written to standard error meanwhile.
+std::pair<std::string, std::string> DisplayFailure(const std::vector<std::pair<const char*, const char*>>& Settings) {
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : Settings) {
+    const char* old = std::getenv(name);
+    saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  std::fflush(stderr);
+  const int err = dup(2);
+  FILE* capture = std::tmpfile();
+  dup2(fileno(capture), 2);
+  std::string message = "(no exception)";
   try {
     CreateSdl2Backend();
   } catch (const Exception& e) {
     message = e.Message();
   }
-  unsetenv("SDL_VIDEODRIVER");
-  if (old)
-    setenv("DISPLAY", saved.c_str(), 1);
-  else
-    unsetenv("DISPLAY");
-  EXPECT_FALSE(message.empty()) << "an Exception with a reason";
-  EXPECT_EQ(message.find('\n'), std::string::npos);
+  std::fflush(stderr);
+  dup2(err, 2);
+  close(err);
+  std::rewind(capture);
+  std::string written;
+  for (int c; (c = std::fgetc(capture)) != EOF;) written += char(c);
+  std::fclose(capture);
+  for (const auto& [name, value] : saved)
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  return {message, written};
+}
+
+TEST(Sdl2Display, WithoutADisplayTheBackendSaysWhyOnOneLineAndNothingElse) {
+  const auto [unset, unsetNoise] =
+      DisplayFailure({{"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", nullptr}});
+  EXPECT_EQ(unset, "DISPLAY is not set") << "SDL would otherwise draw nowhere and the program run unseen";
+  EXPECT_EQ(unsetNoise, "");
+
+  const auto [gone, goneNoise] =
+      DisplayFailure({{"DISPLAY", ":99999"}, {"WAYLAND_DISPLAY", nullptr}, {"SDL_VIDEODRIVER", nullptr}});
+  EXPECT_NE(gone, "(no exception)");
+  EXPECT_FALSE(gone.empty());
+  EXPECT_EQ(gone.find('\n'), std::string::npos);
+  EXPECT_EQ(goneNoise, "") << "the caller writes the one line";
 }
 
 }  // namespace
