@@ -113,21 +113,6 @@ TEST_F(Framework, APanelsBevelsAndBorderFrameItsFace) {
   EXPECT_EQ(At(13, 13), clGray);
 }
 
-TEST_F(Framework, APanelCentresItsCaption) {
-  TPanel* p = Panel(Rect(0, 0, 120, 40));
-  p->SetBevelOuter(bvNone);
-  p->SetCaption("Roulis");
-  Pump();
-  const TSize s = Measure(*p->Font(), "Roulis");
-  int left = 120, right = 0;
-  for (int y = 0; y < 40; ++y)
-    for (int x = 0; x < 120; ++x)
-      if (At(x, y) != ColorToRGB(clBtnFace)) left = std::min(left, x), right = std::max(right, x + 1);
-  ASSERT_LT(left, right) << "the caption was drawn";
-  EXPECT_NEAR((left + right) / 2.0, 60.0, 2.0);
-  EXPECT_LE(right - left, s.cx);
-}
-
 TEST_F(Framework, AnAutoSizedLabelTakesItsCaptionsSizeAndAnEmptyOneABlanks) {
   TPanel* p = Panel(Rect(0, 0, 200, 120));
   TLabel* l = Label(p, 24, 80, "");

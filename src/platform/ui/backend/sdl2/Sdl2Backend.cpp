@@ -29,22 +29,11 @@ class TSdl2Backend : public TBackend {
     // each window when its surface is first taken, losing what was set on it, such as the
     // owner of a message box.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // Only the drivers that put a window on a screen: without one SDL falls back on its
-    // off-screen driver, and the program would run on unseen. (SDL_VIDEODRIVER in the
-    // environment still wins.) Wayland only when a compositor is named: its library complains
-    // on standard error otherwise.
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, SDL_getenv("WAYLAND_DISPLAY") ? "x11,wayland" : "x11");
     ChooseDriver();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       const std::string reason = OneLine(SDL_GetError());
       SDL_Quit();
       throw Exception(reason.empty() ? std::string("no video device") : reason);
-    }
-    // Without a display SDL settles for drawing nowhere; the program would run unseen.
-    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
-    if ((driver == "offscreen" || driver == "dummy") && !Set("SDL_VIDEODRIVER")) {
-      SDL_Quit();
-      throw Exception("no display found");
     }
     FWakeEvent = SDL_RegisterEvents(1);
   }
@@ -188,12 +177,14 @@ class TSdl2Backend : public TBackend {
     return v && *v;
   }
 
-  // The video driver, unless the user chose one: a display must be named, and without a
-  // Wayland one only X11 is tried (the Wayland library would write its own complaint).
+  // Only the drivers that put a window on a screen, unless SDL_VIDEODRIVER chooses: without
+  // one SDL falls back on its off-screen driver and the program would run unseen. A display
+  // must be named; Wayland is tried only when a compositor is (its library complains on
+  // standard error otherwise).
   static void ChooseDriver() {
     if (Set("SDL_VIDEODRIVER")) return;
     if (!Set("DISPLAY") && !Set("WAYLAND_DISPLAY")) throw Exception("DISPLAY is not set");
-    if (!Set("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, Set("WAYLAND_DISPLAY") ? "x11,wayland" : "x11");
   }
 
   static std::string OneLine(std::string text) {
