@@ -59,8 +59,8 @@ void TForm::DoCreate() {
   }
 }
 
-TWindowSpec TForm::WindowSpec() const {
-  TWindowSpec s;
+TWindowParams TForm::WindowParams() const {
+  TWindowParams s;
   s.Caption = Caption();
   s.ClientWidth = Width();
   s.ClientHeight = Height();
@@ -76,7 +76,7 @@ void TForm::EnsureBuffer() {
 void TForm::Show() {
   EnsureBuffer();
   if (!FWindow) {
-    FWindow = Application->Backend().CreateWindow(WindowSpec());
+    FWindow = Application->Backend().CreateWindow(WindowParams());
     if (!FIcon.empty()) Application->Backend().SetIcon(FWindow, FIcon);
   }
   Application->Backend().ShowWindow(FWindow);

@@ -66,7 +66,7 @@ class TForm : public TWinControl {
   void Loaded() override;
 
  protected:
-  virtual TWindowSpec WindowSpec() const;
+  virtual TWindowParams WindowParams() const;
   TPaintDC RootDC() const override;
   void MarkPainted(const TRect& SurfaceRect) override;
   void ControlRemoving(TControl* AControl) override;

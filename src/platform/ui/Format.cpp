@@ -11,7 +11,7 @@ namespace {
   throw EFormatError("Format '" + pattern + "' incorrect ou incompatible avec l'argument");
 }
 
-struct TSpec {
+struct TField {
   bool LeftAlign = false;
   int Width = -1;
   int Precision = -1;
@@ -69,7 +69,7 @@ class TFormatter {
   }
 
   std::string Placeholder(size_t& i) {
-    TSpec spec;
+    TField field;
     size_t j = i;
     while (j < FPattern.size() && FPattern[j] >= '0' && FPattern[j] <= '9') ++j;
     if (j > i && j < FPattern.size() && FPattern[j] == ':') {
@@ -77,41 +77,41 @@ class TFormatter {
       ++i;
     }
     if (i < FPattern.size() && FPattern[i] == '-') {
-      spec.LeftAlign = true;
+      field.LeftAlign = true;
       ++i;
     }
-    spec.Width = Number(i);
+    field.Width = Number(i);
     if (i < FPattern.size() && FPattern[i] == '.') {
       ++i;
-      spec.Precision = Number(i);
-      if (spec.Precision < 0) spec.Precision = 0;
+      field.Precision = Number(i);
+      if (field.Precision < 0) field.Precision = 0;
     }
     if (i >= FPattern.size()) Fail(FPattern);
-    spec.Type = char(FPattern[i] | 0x20);  // types are read without case
-    return Pad(Convert(spec), spec);
+    field.Type = char(FPattern[i] | 0x20);  // types are read without case
+    return Pad(Convert(field), field);
   }
 
-  std::string Convert(const TSpec& spec) {
+  std::string Convert(const TField& field) {
     const TFormatArg& a = Next();
     char buf[512];
-    switch (spec.Type) {
+    switch (field.Type) {
       case 'd':
       case 'u':
       case 'x': {
         if (!std::holds_alternative<int64_t>(a)) Fail(FPattern);
         const int64_t v = std::get<int64_t>(a);
-        const bool hex = spec.Type == 'x';
-        const uint64_t mag = spec.Type == 'd' && v < 0 ? 0 - uint64_t(v)
-                             : spec.Type == 'd'        ? uint64_t(v)
+        const bool hex = field.Type == 'x';
+        const uint64_t mag = field.Type == 'd' && v < 0 ? 0 - uint64_t(v)
+                             : field.Type == 'd'        ? uint64_t(v)
                                                        : uint64_t(uint32_t(v));
-        std::snprintf(buf, sizeof buf, hex ? "%.*llX" : "%.*llu", spec.Precision < 1 ? 1 : spec.Precision,
+        std::snprintf(buf, sizeof buf, hex ? "%.*llX" : "%.*llu", field.Precision < 1 ? 1 : field.Precision,
                       static_cast<unsigned long long>(mag));
-        return (spec.Type == 'd' && v < 0 ? "-" : "") + std::string(buf);
+        return (field.Type == 'd' && v < 0 ? "-" : "") + std::string(buf);
       }
       case 's': {
         if (!std::holds_alternative<std::string>(a)) Fail(FPattern);
         const std::string& s = std::get<std::string>(a);
-        return spec.Precision >= 0 && size_t(spec.Precision) < s.size() ? s.substr(0, size_t(spec.Precision)) : s;
+        return field.Precision >= 0 && size_t(field.Precision) < s.size() ? s.substr(0, size_t(field.Precision)) : s;
       }
       case 'f':
       case 'e':
@@ -123,8 +123,8 @@ class TFormatter {
           v = double(std::get<int64_t>(a));
         else
           Fail(FPattern);
-        const int prec = spec.Precision < 0 ? (spec.Type == 'f' ? 2 : 15) : spec.Precision;
-        const char fmt[] = {'%', '.', '*', spec.Type == 'f' ? 'f' : spec.Type == 'e' ? 'E' : 'G', 0};
+        const int prec = field.Precision < 0 ? (field.Type == 'f' ? 2 : 15) : field.Precision;
+        const char fmt[] = {'%', '.', '*', field.Type == 'f' ? 'f' : field.Type == 'e' ? 'E' : 'G', 0};
         std::snprintf(buf, sizeof buf, fmt, prec > 300 ? 300 : prec, v);
         return buf;
       }
@@ -133,10 +133,10 @@ class TFormatter {
     }
   }
 
-  static std::string Pad(std::string s, const TSpec& spec) {
-    if (spec.Width > 0 && s.size() < size_t(spec.Width)) {
-      const std::string fill(size_t(spec.Width) - s.size(), ' ');
-      s = spec.LeftAlign ? s + fill : fill + s;
+  static std::string Pad(std::string s, const TField& field) {
+    if (field.Width > 0 && s.size() < size_t(field.Width)) {
+      const std::string fill(size_t(field.Width) - s.size(), ' ');
+      s = field.LeftAlign ? s + fill : fill + s;
     }
     return s;
   }

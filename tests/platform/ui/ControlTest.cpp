@@ -415,7 +415,7 @@ TEST_F(Controls, ResizingTheFormResizesTheBackBufferAndRepaintsIt) {
 
 TEST_F(Controls, TheFormKeepsItsWindowApi) {
   form->SetCaption("Orvel");
-  EXPECT_EQ(backend->FindWindow(form->WindowHandle())->Spec.Caption, "Orvel");
+  EXPECT_EQ(backend->FindWindow(form->WindowHandle())->Params.Caption, "Orvel");
   EXPECT_TRUE(form->Visible());
   form->Close();
   EXPECT_FALSE(form->Visible());

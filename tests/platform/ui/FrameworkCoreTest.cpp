@@ -235,9 +235,9 @@ TEST_F(Forms, ClosingTheMainWindowEndsRun) {
   closer.join();
   const auto* w = backend->FindWindow(TTestForm::Instance->WindowHandle());
   ASSERT_NE(w, nullptr);
-  EXPECT_TRUE(w->Spec.ToolWindow);
-  EXPECT_TRUE(w->Spec.Centered);
-  EXPECT_EQ(w->Spec.ClientWidth, 256);
+  EXPECT_TRUE(w->Params.ToolWindow);
+  EXPECT_TRUE(w->Params.Centered);
+  EXPECT_EQ(w->Params.ClientWidth, 256);
 }
 
 TEST_F(Forms, DefaultExceptionDisplayIsAMessageBox) {

@@ -9,7 +9,7 @@
 // How a form reaches a screen. One backend serves the whole program; all calls but Wake
 // are made on the user-interface thread.
 
-struct TWindowSpec {
+struct TWindowParams {
   std::string Caption;
   int ClientWidth = 0;
   int ClientHeight = 0;
@@ -46,7 +46,7 @@ class TBackend {
  public:
   virtual ~TBackend() = default;
 
-  virtual int CreateWindow(const TWindowSpec& spec) = 0;  // hidden until ShowWindow
+  virtual int CreateWindow(const TWindowParams& params) = 0;  // hidden until ShowWindow
   virtual void ShowWindow(int window) = 0;
   virtual void DestroyWindow(int window) = 0;
   virtual void SetCaption(int window, const std::string& caption) = 0;

@@ -1,18 +1,18 @@
 #include "platform/ui/backend/headless/HeadlessBackend.h"
 
-int THeadlessBackend::CreateWindow(const TWindowSpec& spec) {
+int THeadlessBackend::CreateWindow(const TWindowParams& params) {
   const int id = FNextId++;
-  FWindows[id].Spec = spec;
+  FWindows[id].Params = params;
   return id;
 }
 
 void THeadlessBackend::ShowWindow(int window) { FWindows[window].Visible = true; }
 void THeadlessBackend::DestroyWindow(int window) { FWindows.erase(window); }
-void THeadlessBackend::SetCaption(int window, const std::string& caption) { FWindows[window].Spec.Caption = caption; }
+void THeadlessBackend::SetCaption(int window, const std::string& caption) { FWindows[window].Params.Caption = caption; }
 void THeadlessBackend::SetIcon(int window, const std::vector<TIconImage>& sizes) { FWindows[window].Icon = sizes; }
 
 TRect THeadlessBackend::ClientBounds(int window) {
-  const TWindowSpec& s = FWindows[window].Spec;
+  const TWindowParams& s = FWindows[window].Params;
   // An imaginary 1024 x 768 screen.
   const int left = (1024 - s.ClientWidth) / 2, top = (768 - s.ClientHeight) / 2;
   return Bounds(left, top, s.ClientWidth, s.ClientHeight);

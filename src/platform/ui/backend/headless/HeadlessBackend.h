@@ -12,14 +12,14 @@
 class THeadlessBackend : public TBackend {
  public:
   struct Window {
-    TWindowSpec Spec;
+    TWindowParams Params;
     bool Visible = false;
     std::vector<TIconImage> Icon;
     int PresentCount = 0;
     std::vector<TRect> LastDirty;
   };
 
-  int CreateWindow(const TWindowSpec& spec) override;
+  int CreateWindow(const TWindowParams& params) override;
   void ShowWindow(int window) override;
   void DestroyWindow(int window) override;
   void SetCaption(int window, const std::string& caption) override;

@@ -44,15 +44,15 @@ class TSdl2Backend : public TBackend {
     SDL_Quit();
   }
 
-  int CreateWindow(const TWindowSpec& spec) override {
-    const int pos = spec.Centered ? int(SDL_WINDOWPOS_CENTERED) : int(SDL_WINDOWPOS_UNDEFINED);
+  int CreateWindow(const TWindowParams& params) override {
+    const int pos = params.Centered ? int(SDL_WINDOWPOS_CENTERED) : int(SDL_WINDOWPOS_UNDEFINED);
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (spec.ToolWindow) flags |= SDL_WINDOW_UTILITY;
-    SDL_Window* w = SDL_CreateWindow(spec.Caption.c_str(), pos, pos, spec.ClientWidth, spec.ClientHeight, flags);
+    if (params.ToolWindow) flags |= SDL_WINDOW_UTILITY;
+    SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), pos, pos, params.ClientWidth, params.ClientHeight, flags);
     if (!w) throw Exception(std::string("cannot create the window: ") + SDL_GetError());
     // Equal minimum and maximum sizes keep window managers from resizing or maximising it.
-    SDL_SetWindowMinimumSize(w, spec.ClientWidth, spec.ClientHeight);
-    SDL_SetWindowMaximumSize(w, spec.ClientWidth, spec.ClientHeight);
+    SDL_SetWindowMinimumSize(w, params.ClientWidth, params.ClientHeight);
+    SDL_SetWindowMaximumSize(w, params.ClientWidth, params.ClientHeight);
     SDL_SetWindowResizable(w, SDL_FALSE);
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
