@@ -15,7 +15,7 @@
 
 #include "ChildProcess.h"
 #include "ReferenceWindow.h"
-#include "VirtualDisplay.h"
+#include "support/XServer.h"
 #include "X11Client.h"
 #include "app/formAX9.h"
 #include "platform/ui/Label.h"
@@ -35,7 +35,7 @@ uint64_t NowMs() {
 class ProgramWithSimulator : public ::testing::Test {
  protected:
   void SetUp() override {
-    FDisplay = std::make_unique<TVirtualDisplay>();
+    FDisplay = std::make_unique<TXServer>();
     if (!FDisplay->Available()) GTEST_SKIP() << "needs Xvfb or an X display";
     char pattern[] = "/tmp/orvelax9-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -152,7 +152,7 @@ class ProgramWithSimulator : public ::testing::Test {
         << "the port was not closed";
   }
 
-  std::unique_ptr<TVirtualDisplay> FDisplay;
+  std::unique_ptr<TXServer> FDisplay;
   fs::path FRoot;
   std::unique_ptr<ChildProcess> FSimulator;
   std::unique_ptr<ChildProcess> FProgram;

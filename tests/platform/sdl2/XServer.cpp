@@ -1,9 +1,5 @@
 #include "XServer.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,66 +7,6 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
-
-namespace {
-
-// The display number Xvfb writes to the pipe once it accepts connections.
-std::string ReadDisplayNumber(int fd) {
-  std::string number;
-  pollfd p{fd, POLLIN, 0};
-  while (poll(&p, 1, 10000) == 1) {
-    char c;
-    if (read(fd, &c, 1) != 1 || c == '\n') break;
-    number += c;
-  }
-  return number;
-}
-
-}  // namespace
-
-TXServer::TXServer() {
-  if (const char* d = std::getenv("DISPLAY")) {
-    FHadDisplay = true;
-    FOldDisplay = d;
-  }
-  int fds[2];
-  if (system("command -v Xvfb >/dev/null 2>&1") == 0 && pipe(fds) == 0) {
-    FPid = fork();
-    if (FPid == 0) {
-      close(fds[0]);
-      if (const int null = open("/dev/null", O_WRONLY); null >= 0) {
-        dup2(null, 1);
-        dup2(null, 2);
-      }
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    const std::string number = FPid > 0 ? ReadDisplayNumber(fds[0]) : "";
-    close(fds[0]);
-    if (!number.empty()) {
-      setenv("DISPLAY", (":" + number).c_str(), 1);
-      FAvailable = true;
-      return;
-    }
-    FWhy = "Xvfb did not start";
-  }
-  FAvailable = FHadDisplay;
-  if (!FAvailable && FWhy.empty()) FWhy = "needs Xvfb or an X display";
-}
-
-TXServer::~TXServer() {
-  if (FPid > 0) {
-    kill(FPid, SIGTERM);
-    waitpid(FPid, nullptr, 0);
-  }
-  if (FHadDisplay)
-    setenv("DISPLAY", FOldDisplay.c_str(), 1);
-  else
-    unsetenv("DISPLAY");
-}
 
 std::string Shell(const std::string& Command) {
   FILE* f = popen(("timeout 10 " + Command + " 2>/dev/null").c_str(), "r");

@@ -1,0 +1,93 @@
+#pragma once
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+// An X server of the test program's own (Xvfb, 1024 x 768), so that moving the pointer and
+// looking windows up by name cannot disturb, or be disturbed by, tests running beside it on
+// a shared display. DISPLAY points at it while it runs. Without Xvfb the display the tests
+// were started on is used; Available() is false when there is none.
+class TXServer {
+ public:
+  TXServer() {
+    if (const char* d = std::getenv("DISPLAY")) {
+      FHadDisplay = true;
+      FOldDisplay = d;
+    }
+    if (Start()) return;
+    FAvailable = FHadDisplay;
+    if (!FAvailable && FWhy.empty()) FWhy = "needs Xvfb or an X display";
+  }
+
+  ~TXServer() {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+    if (FHadDisplay)
+      setenv("DISPLAY", FOldDisplay.c_str(), 1);
+    else
+      unsetenv("DISPLAY");
+  }
+
+  TXServer(const TXServer&) = delete;
+  TXServer& operator=(const TXServer&) = delete;
+
+  bool Available() const { return FAvailable; }
+  const std::string& Why() const { return FWhy; }
+
+ private:
+  bool Start() {
+    int fds[2];
+    if (system("command -v Xvfb >/dev/null 2>&1") != 0 || pipe(fds) != 0) return false;
+    FPid = fork();
+    if (FPid == 0) {
+      close(fds[0]);
+      if (const int null = open("/dev/null", O_RDWR); null >= 0) {
+        dup2(null, 0);
+        dup2(null, 1);
+        dup2(null, 2);
+      }
+      const std::string fd = std::to_string(fds[1]);
+      // -noreset: a server that resets when its last client leaves refuses connections for a
+      // moment, and SDL opens the display once to probe it, closes it and opens it again.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+             "-noreset", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    const std::string number = FPid > 0 ? ReadDisplayNumber(fds[0]) : "";
+    close(fds[0]);
+    if (number.empty()) {
+      FWhy = "Xvfb did not start";
+      return false;
+    }
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    FAvailable = true;
+    return true;
+  }
+
+  // The display number Xvfb writes to the pipe once it accepts connections.
+  static std::string ReadDisplayNumber(int fd) {
+    std::string number;
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, 10000) == 1) {
+      char c;
+      if (read(fd, &c, 1) != 1 || c == '\n') break;
+      number += c;
+    }
+    return number;
+  }
+
+  pid_t FPid = -1;
+  bool FAvailable = false;
+  std::string FWhy;
+  std::string FOldDisplay;
+  bool FHadDisplay = false;
+};
