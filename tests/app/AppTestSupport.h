@@ -29,6 +29,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
+#include "support/Pump.h"
 
 using TBytes = std::vector<uint8_t>;
 
@@ -45,17 +46,6 @@ inline TBytes Concat(std::initializer_list<TBytes> parts) {
 }
 
 inline int16_t StoredInt16(int at) { return int16_t(Link.FrameData[at] | Link.FrameData[at + 1] << 8); }
-
-// Runs the user-interface loop until `done` holds or `ms` have passed; false on timeout.
-inline bool PumpUntil(const std::function<bool()>& done, int ms) {
-  const uint64_t end = GetTickCount64() + uint64_t(ms);
-  for (;;) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    Application->WaitMessage(10);
-  }
-}
 
 // The two sensors as the test plays them: a thread on the master side that cuts the
 // received bytes into command frames, notes when each came, and answers the n-th command

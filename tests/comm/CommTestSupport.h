@@ -12,22 +12,7 @@
 #include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
-
-// Runs the user-interface loop until `done` holds or `ms` have passed; false on timeout.
-inline bool PumpUntil(const std::function<bool()>& done, int ms) {
-  const uint64_t end = GetTickCount64() + uint64_t(ms);
-  for (;;) {
-    Application->ProcessMessages();
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    Application->WaitMessage(10);
-  }
-}
-
-// Runs the loop for `ms` whatever happens.
-inline void PumpFor(int ms) {
-  PumpUntil([] { return false; }, ms);
-}
+#include "support/Pump.h"
 
 // An application whose exception handler records the messages.
 struct TTestApp {

@@ -7,6 +7,7 @@
 #include "platform/kernel/Sleep.h"
 #include "platform/kernel/Tick.h"
 #include "platform/ui/Timer.h"
+#include "support/Pump.h"
 
 namespace {
 
@@ -18,18 +19,6 @@ struct BlinkLed : InstrumentFixture {
     l->SetBlinkSpeed(150);
     Pump();
     return l;
-  }
-
-  // Runs the loop until done() or the deadline; false on the deadline.
-  template <class F>
-  bool PumpUntil(F done, uint32_t deadlineMs = 3000) {
-    const uint64_t end = GetTickCount64() + deadlineMs;
-    while (!done()) {
-      if (GetTickCount64() > end) return false;
-      app.ProcessMessages();
-      app.WaitMessage(10);
-    }
-    return true;
   }
 };
 

@@ -12,24 +12,13 @@
 #include "platform/ui/Thread.h"
 #include "platform/ui/Timer.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
+#include "support/Pump.h"
 
 namespace {
 
 struct Fixture : ::testing::Test {
   THeadlessBackend* backend = new THeadlessBackend;
   TApplication app{std::unique_ptr<TBackend>(backend)};
-
-  // Pumps the loop until done() or the deadline; false on the deadline.
-  template <class F>
-  bool PumpUntil(F done, uint32_t deadlineMs = 5000) {
-    const uint64_t end = GetTickCount64() + deadlineMs;
-    while (!done()) {
-      if (GetTickCount64() > end) return false;
-      app.ProcessMessages();
-      app.WaitMessage(10);
-    }
-    return true;
-  }
 };
 
 class TLambdaThread : public TThread {
