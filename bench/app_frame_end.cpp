@@ -7,6 +7,18 @@
 
 namespace {
 
+// The i-th attitude frame of a run that changes roll and pitch (and both signs) every time.
+std::vector<uint8_t> ChangingAttitude(int i) {
+  const int16_t sign = (i & 1) ? -1 : 1;
+  return AttitudeFrame(int16_t(sign * (i % 40)), int16_t(-sign * (i % 20)), 0x01);
+}
+
+// Paints what the frame ends only marked, as the next pass of the loop would.
+void PaintPending(TBenchWindow& w) {
+  w.Form->PaintPending();
+  benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+}
+
 // An attitude frame and a heading frame that change all three readings: every meter,
 // counter and (the sign flips each time) both sign digits repaint.
 void BM_FramesChangingRollPitchAndHeading(benchmark::State& state) {
@@ -14,11 +26,9 @@ void BM_FramesChangingRollPitchAndHeading(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     ++i;
-    const int16_t sign = (i & 1) ? -1 : 1;
-    w.Feed(AttitudeFrame(int16_t(sign * (i % 40)), int16_t(-sign * (i % 20)), 0x01));
+    w.Feed(ChangingAttitude(i));
     w.Feed(HeadingFrame(uint16_t(i % 360), 0x02));
-    w.Form->PaintPending();
-    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+    PaintPending(w);
   }
 }
 BENCHMARK(BM_FramesChangingRollPitchAndHeading)->Unit(benchmark::kMicrosecond);
@@ -28,11 +38,8 @@ void BM_AttitudeFrameChangingRollAndPitch(benchmark::State& state) {
   TBenchWindow w;
   int i = 0;
   for (auto _ : state) {
-    ++i;
-    const int16_t sign = (i & 1) ? -1 : 1;
-    w.Feed(AttitudeFrame(int16_t(sign * (i % 40)), int16_t(-sign * (i % 20)), 0x01));
-    w.Form->PaintPending();
-    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+    w.Feed(ChangingAttitude(++i));
+    PaintPending(w);
   }
 }
 BENCHMARK(BM_AttitudeFrameChangingRollAndPitch)->Unit(benchmark::kMicrosecond);
@@ -42,8 +49,7 @@ void BM_HeadingFrameChangingHeading(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     w.Feed(HeadingFrame(uint16_t(++i % 360), 0x02));
-    w.Form->PaintPending();
-    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+    PaintPending(w);
   }
 }
 BENCHMARK(BM_HeadingFrameChangingHeading)->Unit(benchmark::kMicrosecond);
@@ -58,8 +64,7 @@ void BM_FrameChangingNothing(benchmark::State& state) {
   w.Form->PaintPending();
   for (auto _ : state) {
     w.Feed(frame);
-    w.Form->PaintPending();
-    benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
+    PaintPending(w);
   }
 }
 BENCHMARK(BM_FrameChangingNothing)->Unit(benchmark::kMicrosecond);

@@ -34,17 +34,23 @@ bool TEventObject::IsSet() const {
   return poll(&p, 1, 0) == 1 && (p.revents & POLLIN);
 }
 
+uint32_t RemainingTime(uint64_t startTick, uint32_t timeoutMs) {
+  if (timeoutMs == INFINITE) return INFINITE;
+  const uint64_t spent = GetTickCount64() - startTick;
+  return spent >= timeoutMs ? 0 : uint32_t(timeoutMs - spent);
+}
+
+int PollTimeout(uint64_t startTick, uint32_t timeoutMs) {
+  const uint32_t left = RemainingTime(startTick, timeoutMs);
+  return left == INFINITE ? -1 : int(left);
+}
+
 TWaitOutcome WaitForReadable(const std::vector<int>& fds, uint32_t timeoutMs) {
   std::vector<pollfd> polls;
   for (int fd : fds) polls.push_back(pollfd{fd, POLLIN, 0});
   const uint64_t start = GetTickCount64();
   for (;;) {
-    int wait = -1;
-    if (timeoutMs != INFINITE) {
-      const uint64_t spent = GetTickCount64() - start;
-      wait = spent >= timeoutMs ? 0 : int(timeoutMs - spent);
-    }
-    const int n = poll(polls.data(), polls.size(), wait);
+    const int n = poll(polls.data(), polls.size(), PollTimeout(start, timeoutMs));
     if (n < 0) {
       if (errno == EINTR) continue;
       return {TWaitStatus::Failed, -1, errno};
@@ -67,10 +73,7 @@ TWaitOutcome WaitForEvents(const std::vector<TEventObject*>& objects, uint32_t t
     // Auto reset: consume the signal; another waiter may have taken it first.
     uint64_t value;
     if (read(hit->Handle(), &value, sizeof value) == sizeof value) return r;
-    if (timeoutMs != INFINITE) {
-      const uint64_t spent = GetTickCount64() - start;
-      timeoutMs = spent >= timeoutMs ? 0 : uint32_t(timeoutMs - spent);
-    }
+    timeoutMs = RemainingTime(start, timeoutMs);
   }
 }
 

@@ -40,5 +40,10 @@ struct TWaitOutcome {
 TWaitOutcome WaitForEvents(const std::vector<TEventObject*>& objects, uint32_t timeoutMs);
 TWaitOutcome WaitForEvent(TEventObject& object, uint32_t timeoutMs);
 
+// What is left of a time limit (ms; INFINITE stays INFINITE) that started at startTick
+// (GetTickCount64), and the same as a poll timeout (-1 for no limit).
+uint32_t RemainingTime(uint64_t startTick, uint32_t timeoutMs);
+int PollTimeout(uint64_t startTick, uint32_t timeoutMs);
+
 // Waits until one of the descriptors is readable (events POLLIN) or the time is up.
 TWaitOutcome WaitForReadable(const std::vector<int>& fds, uint32_t timeoutMs);

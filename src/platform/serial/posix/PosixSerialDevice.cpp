@@ -380,11 +380,7 @@ int TPosixSerialDevice::Write(const void* buffer, int count) {
 TWritableResult TPosixSerialDevice::WaitWritable(uint32_t timeoutMs, TEventObject* stop) {
   const uint64_t start = GetTickCount64();
   for (;;) {
-    int wait = -1;
-    if (timeoutMs != INFINITE) {
-      const uint64_t spent = GetTickCount64() - start;
-      wait = spent >= timeoutMs ? 0 : int(timeoutMs - spent);
-    }
+    const int wait = PollTimeout(start, timeoutMs);
     pollfd p[2] = {{FFd, POLLOUT, 0}, {stop ? stop->Handle() : -1, POLLIN, 0}};
     const int n = poll(p, stop ? 2 : 1, wait);
     if (n < 0) {

@@ -7,6 +7,7 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
+#include "platform/gfx/Frame3D.h"
 #include "platform/kernel/EventObject.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
@@ -64,24 +65,14 @@ TBoxLayout Layout(const TCanvas& C, const std::string& Text) {
   return l;
 }
 
-void Edge(TCanvas& C, TRect& R, TColor TopLeft, TColor BottomRight) {
-  C.Brush()->SetColor(TopLeft);
-  C.FillRect(Rect(R.Left, R.Top, R.Right - 1, R.Top + 1));
-  C.FillRect(Rect(R.Left, R.Top, R.Left + 1, R.Bottom - 1));
-  C.Brush()->SetColor(BottomRight);
-  C.FillRect(Rect(R.Right - 1, R.Top, R.Right, R.Bottom));
-  C.FillRect(Rect(R.Left, R.Bottom - 1, R.Right, R.Bottom));
-  R = Rect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
-}
-
 // The default push button: a dark frame around a raised face, sunk while held down.
 void PaintButton(TCanvas& C, TRect R, bool Down) {
-  Edge(C, R, cl3DDkShadow, cl3DDkShadow);
+  Frame3D(C, R, cl3DDkShadow, cl3DDkShadow, 1);
   if (Down) {
-    Edge(C, R, clBtnShadow, clBtnShadow);
+    Frame3D(C, R, clBtnShadow, clBtnShadow, 1);
   } else {
-    Edge(C, R, clBtnHighlight, cl3DDkShadow);
-    Edge(C, R, cl3DLight, clBtnShadow);
+    Frame3D(C, R, clBtnHighlight, cl3DDkShadow, 1);
+    Frame3D(C, R, cl3DLight, clBtnShadow, 1);
   }
   C.Brush()->SetColor(clBtnFace);
   C.FillRect(R);
