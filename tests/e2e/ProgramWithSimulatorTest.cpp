@@ -86,10 +86,7 @@ class ProgramWithSimulator : public ::testing::Test {
         ChildProcess::Setup{{ORVEL_BIN},
                             (FRoot / "work").string(),
                             {{"XDG_CONFIG_HOME", (FRoot / "config").string()},
-                             {"LSAN_OPTIONS", LeakOptions()},
-                             // The plain X11 framebuffer: the GL one loads a driver whose leaks
-                             // the leak checker can no longer name once it is unloaded.
-                             {"SDL_FRAMEBUFFER_ACCELERATION", "0"}},
+                             {"LSAN_OPTIONS", LeakOptions()}},
                             (FRoot / "program.out").string(),
                             (FRoot / "program.err").string(),
                             std::move(unset)});
