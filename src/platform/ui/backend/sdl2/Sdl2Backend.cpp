@@ -29,6 +29,9 @@ class TSdl2Backend : public TBackend {
     // each window when its surface is first taken, losing what was set on it, such as the
     // owner of a message box.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL drops a press that comes within 10 ms of a window taking the focus, so that a quick
+    // click on the OK of a message box just shown could go unanswered.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     ChooseDriver();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
       const std::string reason = OneLine(SDL_GetError());
