@@ -172,7 +172,7 @@ void TVrCustomBlinkLed::DrawCaption() {
   c->SetFont(Font());
   c->Brush()->SetStyle(bsClear);
   TRect r = FTextRect;
-  c->DrawText(r, Caption(), TTextFormat{tfSingleLine, tfLeft, tfVerticalCenter});
+  c->DrawText(r, Caption(), TTextFormat{tfSingleLine, tfLeft, tfVerticalCenter, tfNoPrefix});  // "&" shows as it is
 }
 
 void TVrCustomBlinkLed::Paint() {

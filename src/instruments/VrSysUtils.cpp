@@ -163,7 +163,8 @@ void CalcImageTextLayout(TCanvas& Canvas, const TRect& Client, const TPoint& Off
   TextBounds = TRect{};
   if (!Caption.empty()) {
     TextBounds = Rect(0, 0, client.X, 0);
-    Canvas.DrawText(TextBounds, Caption, {tfCalcRect});
+    // Measured as the callers draw it: an "&" is a character like any other.
+    Canvas.DrawText(TextBounds, Caption, {tfCalcRect, tfNoPrefix});
     text = TPoint{RectWidth(TextBounds), RectHeight(TextBounds)};
   }
   const bool horizontal = Layout == ImageLeft || Layout == ImageRight;

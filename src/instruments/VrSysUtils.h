@@ -41,10 +41,10 @@ void GradientFill(TCanvas& Canvas, const TRect& Rect, TColor FromColor, TColor T
 // along the bottom and right. Rect comes back as the frame's interior.
 void DrawBevel(TCanvas& Canvas, TRect& Rect, TColor TopLeft, TColor BottomRight, int Width);
 
-// Places an image of ImageSize and Caption (measured on Canvas, line breaks honoured) in
-// Client, moved by Offset. Margin is the gap from the edge to the image, Spacing the gap
-// between image and caption; -1 asks for an even share of the free space. Gives the
-// image's top-left corner and the caption's rectangle.
+// Places an image of ImageSize and Caption (measured on Canvas, line breaks honoured, "&"
+// taken literally) in Client, moved by Offset. Margin is the gap from the edge to the image,
+// Spacing the gap between image and caption; -1 asks for an even share of the free space.
+// Gives the image's top-left corner and the caption's rectangle.
 void CalcImageTextLayout(TCanvas& Canvas, const TRect& Client, const TPoint& Offset,
                          const std::string& Caption, TVrImageTextLayout Layout, int Margin,
                          int Spacing, const TPoint& ImageSize, TPoint& ImagePos, TRect& TextBounds);

@@ -127,6 +127,21 @@ TEST_F(BlinkLed, ACaptionRepaintsAndPushesTheLampAside) {
   EXPECT_LE(l->ImageRect().Top, l->ImageRect().Bottom);
 }
 
+TEST_F(BlinkLed, AnAmpersandInTheCaptionIsMeasuredAndDrawnAsItIs) {
+  auto* l = Place<TCounted<TVrBlinkLed>>(0, 0, 200, 40);
+  l->SetCaption("&&&&&&&&");
+  const int all = l->ImageCanvas()->TextExtent("&&&&&&&&").cx;
+  const int half = l->ImageCanvas()->TextExtent("&&&&").cx;
+  ASSERT_GT(all, half);
+  const TRect t = l->TextRect();
+  EXPECT_EQ(t.Width(), all) << "eight characters, not four";
+  int inkRight = -1;  // the LED is transparent: the caption is all that differs from the form
+  for (int x = t.Left; x < t.Right; ++x)
+    for (int y = t.Top; y < t.Bottom; ++y)
+      if (At(l, x, y) != kFormColor) inkRight = x;
+  EXPECT_GE(inkRight, t.Left + half) << "all eight are drawn";
+}
+
 TEST_F(BlinkLed, EditingAPaletteInPlaceRepaints) {
   auto* l = WindowLed(0, 0);
   l->Palette1()->SetHigh(clBlue);
