@@ -109,6 +109,12 @@ void TVrGraphicImageControl::SetTransparent(bool value) {
   if (FTransparent == value) return;
   FTransparent = value;
   MarkOpaque(!value);
+  // A picture saved during an earlier transparent spell may no longer be what lies beneath
+  // (the parent or the control may have changed since): let the parent paint first.
+  if (value) {
+    FBackgroundBitmap->SetSize(0, 0);
+    FNeedBackground = true;
+  }
   if (IsDesigning())
     Invalidate();
   else

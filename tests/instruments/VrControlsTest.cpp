@@ -112,6 +112,30 @@ TEST_F(VrImageControl, ATransparentControlWithoutSavedPictureAsksTheParentFirst)
   EXPECT_EQ(At(c, 5, 5), clLime);
 }
 
+TEST_F(VrImageControl, TurningTransparentAgainShowsWhatLiesBeneathNowNotAnOldPicture) {
+  auto* beneath = Place<TMarked>(0, 0, 60, 60);
+  beneath->SetColor(clRed);
+  auto* c = Place<TMarked>(10, 10, 20, 20);
+  c->SetTransparent(true);
+  Pump();
+  ASSERT_EQ(At(c, 0, 0), clRed);
+  c->SetTransparent(false);
+  Pump();
+  beneath->SetColor(clGreen);
+  Pump();
+  ASSERT_EQ(At(c, 0, 0), c->Color()) << "opaque meanwhile";
+  c->SetTransparent(true);
+  Pump();
+  EXPECT_EQ(At(c, 0, 0), clGreen);
+  c->SetBounds(50, 50, 20, 20);  // moved while opaque, then transparent again
+  c->SetTransparent(false);
+  Pump();
+  c->SetTransparent(true);
+  Pump();
+  EXPECT_EQ(At(c, 0, 0), clGreen);
+  EXPECT_EQ(At(c, 19, 19), kFormColor) << "the part off the control beneath shows the form";
+}
+
 TEST_F(VrImageControl, APaintErrorLeavesTheScreenAndTheCanvasesAsTheyWere) {
   auto* c = Place<TMarked>(10, 10, 20, 20);
   c->MakeOpaque();  // so that nothing beneath is painted again either
