@@ -145,19 +145,23 @@ bool Simulator::HeadingActive(int64_t now) {
   return true;
 }
 
-void Simulator::SendAttitude(int64_t now) {
+bool Simulator::SendAttitude(int64_t now) {
   const auto s = AttitudeAt(double(now - FStreamStartUs) / 1e6);
-  if (FLine.Send(AttitudeFrame(s), now)) ++FAttitudeFrames;
+  const bool queued = FLine.Send(AttitudeFrame(s), now);
+  if (queued) ++FAttitudeFrames;
   if (FOptions.Verbose)
     LogLine("attitude: roll " + std::to_string(s.Roll) + " pitch " + std::to_string(s.Pitch) + " mode " +
             std::to_string(s.Mode));
+  return queued;
 }
 
-void Simulator::SendHeading(int64_t now) {
+bool Simulator::SendHeading(int64_t now) {
   const auto s = HeadingAt(double(now - FStreamStartUs) / 1e6);
-  if (FLine.Send(HeadingFrame(s), now)) ++FHeadingFrames;
+  const bool queued = FLine.Send(HeadingFrame(s), now);
+  if (queued) ++FHeadingFrames;
   if (FOptions.Verbose)
     LogLine("heading: " + std::to_string(s.Heading) + " mode " + std::to_string(s.Mode));
+  return queued;
 }
 
 void Simulator::SendDueData(int64_t now) {
@@ -165,14 +169,13 @@ void Simulator::SendDueData(int64_t now) {
   const bool attitude = AttitudeActive(now);
   const bool heading = HeadingActive(now);
   if (FOptions.MaxRate) {
-    // Back to back: keep a little queued so the line never idles.
+    // Back to back: keep a little queued so the line never idles. A full queue (nobody
+    // reads the other end) takes nothing more until the device accepts bytes again.
     while ((attitude || heading) && FLine.BusyUntil() < now + kMaxRateLeadUs) {
       const bool sendHeading = heading && (FNextIsHeading || !attitude);
-      if (sendHeading)
-        SendHeading(now);
-      else
-        SendAttitude(now);
+      const bool queued = sendHeading ? SendHeading(now) : SendAttitude(now);
       FNextIsHeading = !sendHeading;
+      if (!queued) break;
     }
     return;
   }
@@ -196,7 +199,9 @@ int64_t Simulator::NextWakeUs(int64_t now) const {
   if (FStreaming && FPty.LineOpen()) {
     const int64_t quiet = FQuietUntilUs > now ? FQuietUntilUs : 0;
     if (FOptions.MaxRate) {
-      consider(std::max(quiet, FLine.BusyUntil() - kMaxRateLeadUs));
+      // While the device takes nothing, the queue cannot be topped up: wait for it to be
+      // writable (poll watches for that) rather than for a refill that cannot happen.
+      if (!FLine.Blocked()) consider(std::max(quiet, FLine.BusyUntil() - kMaxRateLeadUs));
     } else {
       if (FOptions.AttitudeRate > 0 && !FAttitudeStopped) consider(std::max(quiet, FNextAttitudeUs));
       if (FOptions.HeadingRate > 0 && !FHeadingStopped) consider(std::max(quiet, FNextHeadingUs));

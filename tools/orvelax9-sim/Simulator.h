@@ -23,8 +23,9 @@ class Simulator {
   void ReadMaster();
   void StartData(int64_t now);
   void SendDueData(int64_t now);
-  void SendAttitude(int64_t now);
-  void SendHeading(int64_t now);
+  // Each queues one frame; false when the line's queue is full and the frame is lost.
+  bool SendAttitude(int64_t now);
+  bool SendHeading(int64_t now);
   bool AttitudeActive(int64_t now);
   bool HeadingActive(int64_t now);
   int64_t NextWakeUs(int64_t now) const;
