@@ -13,7 +13,8 @@ bool ConfigFileExists(const std::string& FileName);
 // signed integer: decimal, or hexadecimal after "$", "x" or "0x". The word ends at the next
 // white space or control character and is at most 32 characters long. Returns it modulo 256.
 // A file holding nothing but white space gives 0. Raises EInOutError when the file cannot be
-// opened or read or the word is not a number (that includes numbers beyond 32 bits).
+// opened or read, is not a plain file (a pipe, a device), or the word is not a number (that
+// includes numbers beyond 32 bits).
 uint8_t ReadPortNumber(const std::string& FileName);
 
 // The number a word stands for, by the rules above; false when it is not one.

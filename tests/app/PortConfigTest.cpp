@@ -1,10 +1,12 @@
 // The configuration file reader on its own.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 
 #include "app/PortConfig.h"
+#include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Exception.h"
 
 namespace {
@@ -56,6 +58,19 @@ TEST_F(PortConfigTest, FileThatCannotBeOpenedIsAnInputError) {
   EXPECT_FALSE(ConfigFileExists(FPath + ".missing"));
   EXPECT_FALSE(ConfigFileExists("/tmp")) << "a folder is not a configuration file";
   EXPECT_TRUE(ConfigFileExists(FPath));
+}
+
+// A pipe would hold start-up until something writes to it, and an endless device would
+// keep it skipping white space for ever; neither is a configuration file to be read.
+TEST_F(PortConfigTest, APipeOrADeviceIsAnInputErrorAndNeverAWait) {
+  const std::string pipe = FPath + ".fifo";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  {
+    TDeadline deadline(5000, "reading a named pipe as the configuration file");
+    EXPECT_THROW(ReadPortNumber(pipe), EInOutError);
+    EXPECT_THROW(ReadPortNumber("/dev/zero"), EInOutError);
+  }
+  unlink(pipe.c_str());
 }
 
 }  // namespace
