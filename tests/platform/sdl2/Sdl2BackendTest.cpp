@@ -128,7 +128,12 @@ TEST_F(Sdl2Window, TheToolWindowOpensCentredAtItsClientSizeWithItsIconAndAFixedS
   EXPECT_NE(hints.find("minimum size: 256 by 276"), std::string::npos) << hints;
   EXPECT_NE(hints.find("maximum size: 256 by 276"), std::string::npos) << hints;
   EXPECT_NE(Property("_NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_UTILITY"), std::string::npos);
-  EXPECT_NE(Property("_NET_WM_ICON").find("Icon (32 x 32)"), std::string::npos);
+  // Both sizes, the large one first.
+  const std::string icon = Property("_NET_WM_ICON");
+  const size_t large = icon.find("Icon (32 x 32)"), small = icon.find("Icon (16 x 16)");
+  EXPECT_NE(large, std::string::npos);
+  EXPECT_NE(small, std::string::npos);
+  EXPECT_LT(large, small);
 }
 
 TEST_F(Sdl2Window, WhatIsPaintedReachesTheScreenInThePassThatPaintedIt) {

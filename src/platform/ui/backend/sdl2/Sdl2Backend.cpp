@@ -12,6 +12,7 @@
 #include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Icon.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ class TSdl2Backend : public TBackend {
     }
     SDL_SetWindowIcon(w, icon);
     SDL_FreeSurface(icon);
+    SetX11IconSizes(w, sizes);
   }
 
   TRect ClientBounds(int window) override {
