@@ -32,8 +32,9 @@ struct TClipMask;
 //     Rectangle(0, 0, 10, 5) covers columns 0-9 and rows 0-4, its outline on the outermost
 //     ones; the ellipse is inscribed in the same box. Both are filled with the brush (unless
 //     clear) and outlined with the pen (unless psClear), the outline inside the box.
-//   - Polygon fills with the brush by the alternate (even-odd) rule, sampling pixel centres,
-//     then outlines the closed path with the pen as lines do.
+//   - Polygon fills with the brush by the alternate (even-odd) rule, its points being pixel
+//     centres as they are for lines (left and top edges in, right and bottom edges out), then
+//     outlines the closed path with the pen as lines do: fill and outline meet without a gap.
 //   - FillRect paints the rectangle (right and bottom exclusive) with the brush only.
 //   - Text: see DrawText. Glyphs are anti-aliased in the font's colour; with a solid brush
 //     the text's cells are first filled with the brush colour.

@@ -1,4 +1,4 @@
-// Filled polygons and clip polygons, both by the alternate rule at pixel centres.
+// Filled polygons and clip polygons, both by the alternate rule.
 #include <vector>
 
 #include "platform/gfx/Canvas.h"
@@ -21,7 +21,7 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
   if (FBrush.Style() == bsSolid) {
     const uint32_t fill = ColorToPixel(FBrush.Color());
     const std::vector<TPoint> pts = ToSurface(r, Points);
-    ForEachPolygonSpan(pts, r.Clip.Top, r.Clip.Bottom,
+    ForEachPolygonSpan(pts, r.Clip.Top, r.Clip.Bottom, 0.0,
                        [&](int y, int x0, int x1) { r.Span(y, x0, x1, fill); });
   }
   std::vector<TPoint> closed(Points.begin(), Points.end());
@@ -36,7 +36,7 @@ void TCanvas::ClipToPolygon(std::span<const TPoint> Points) {
   mask->Inside.assign(size_t(mask->Bounds.Width()) * size_t(mask->Bounds.Height()), 0);
   const std::vector<TPoint> pts = ToSurface(r, Points);
   const TRect b = mask->Bounds;
-  ForEachPolygonSpan(pts, b.Top, b.Bottom, [&](int y, int x0, int x1) {
+  ForEachPolygonSpan(pts, b.Top, b.Bottom, 0.5, [&](int y, int x0, int x1) {
     for (int x = std::max(x0, b.Left); x < std::min(x1, b.Right); ++x)
       if (!FMask || FMask->Contains(x, y)) mask->Inside[size_t(y - b.Top) * size_t(b.Width()) + size_t(x - b.Left)] = 1;
   });

@@ -55,10 +55,12 @@ struct TRaster {
   const TClipMask* Mask = nullptr;
 };
 
-// The spans [x0, x1) on row y inside a polygon by the alternate rule, sampling pixel
-// centres, for rows Top <= y < Bottom. Points are in the same coordinates as the rows.
+// The spans [x0, x1) on row y inside a polygon by the alternate rule, for rows
+// Top <= y < Bottom. Points are in the same coordinates as the rows. Each pixel (x, y) is
+// sampled at (x + at, y + at): 0.5 takes the points as pixel corners (a clip region), 0 as
+// pixel centres, where lines put them, so a filled polygon meets its own outline.
 template <typename F>
-void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&& span);
+void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, double at, F&& span);
 
 // The pixels of a line from a to b without b, in surface coordinates, for every step whose
 // major coordinate lies within [lo, hi): calls plot(x, y, step). `before` and `after` extend

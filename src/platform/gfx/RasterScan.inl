@@ -5,7 +5,7 @@
 #include <vector>
 
 template <typename F>
-void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&& span) {
+void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, double at, F&& span) {
   const size_t n = points.size();
   if (n < 3) return;
   int minY = points[0].Y, maxY = points[0].Y;
@@ -14,7 +14,7 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&&
   bottom = std::min(bottom, maxY);
   std::vector<double> xs;
   for (int y = top; y < bottom; ++y) {
-    const double yc = y + 0.5;
+    const double yc = y + at;
     xs.clear();
     for (size_t i = 0; i < n; ++i) {
       const TPoint& a = points[i];
@@ -24,8 +24,8 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, F&&
     }
     std::sort(xs.begin(), xs.end());
     for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-      const int x0 = int(std::ceil(xs[i] - 0.5));
-      const int x1 = int(std::ceil(xs[i + 1] - 0.5));
+      const int x0 = int(std::ceil(xs[i] - at));
+      const int x1 = int(std::ceil(xs[i + 1] - at));
       if (x1 > x0) span(y, x0, x1);
     }
   }

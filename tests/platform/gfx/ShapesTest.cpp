@@ -89,6 +89,34 @@ TEST_F(Shapes, FilledPolygonUsesTheAlternateRuleAndIsOutlined) {
   EXPECT_EQ(b.PixelColor(2, 5), clRed);
 }
 
+TEST_F(Shapes, SlantedPolygonEdgesMeetTheirOutlineWithoutAGap) {
+  // Each row of a convex shape is one unbroken run of outline and fill.
+  const auto rowsAreSolid = [&] {
+    for (int y = 0; y < b.Height(); ++y) {
+      int first = -1, last = -1, painted = 0;
+      for (int x = 0; x < b.Width(); ++x)
+        if (b.PixelColor(x, y) != clWhite) last = x, first = first < 0 ? x : first, ++painted;
+      if (painted && painted != last - first + 1) return false;
+    }
+    return true;
+  };
+  const TPoint corner[] = {{1, 1}, {12, 1}, {1, 12}};
+  c.Polygon(corner);
+  EXPECT_TRUE(rowsAreSolid()) << Picture(b, clWhite);
+  EXPECT_EQ(b.PixelColor(11, 2), clBlack);  // on the slanted edge
+  EXPECT_EQ(b.PixelColor(10, 2), clRed);    // just inside it
+  EXPECT_EQ(b.PixelColor(12, 2), clWhite);  // just outside it
+  EXPECT_EQ(Extent(b, clWhite), Rect(1, 1, 13, 13));
+
+  Fill(b, clWhite);
+  const TPoint diamond[] = {{7, 1}, {13, 7}, {7, 13}, {1, 7}};  // a segment's pointed end
+  c.Polygon(diamond);
+  EXPECT_TRUE(rowsAreSolid()) << Picture(b, clWhite);
+  EXPECT_EQ(Count(b, Rect(0, 0, 16, 16), clBlack), 24);
+  EXPECT_EQ(b.PixelColor(7, 7), clRed);
+  EXPECT_EQ(b.PixelColor(1, 1), clWhite);
+}
+
 TEST_F(Shapes, TriangleIndicatorCornersArePainted) {
   const TPoint tri[] = {{8, 0}, {3, 8}, {13, 8}};
   c.Polygon(tri);
