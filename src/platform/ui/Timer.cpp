@@ -62,12 +62,15 @@ bool TTimerList::FireDueTimers() {
   for (TTimer* t : RunningTimers())
     if (t->FDueAt <= now) due.push_back(t);
   for (TTimer* t : due) {
-    // A tick handler may stop or free other timers: only tick those still running.
+    // A tick handler may stop, restart or free other timers: only tick those still running
+    // and still due (a restarted one waits for its new period).
     auto& list = RunningTimers();
-    if (std::find(list.begin(), list.end(), t) == list.end()) continue;
+    if (std::find(list.begin(), list.end(), t) == list.end() || t->FDueAt > now) continue;
     t->FDueAt = GetTickCount64() + t->FInterval;
+    // The handler may replace itself or free its timer: call a copy.
+    const TNotifyEvent handler = t->FOnTimer;
     try {
-      t->FOnTimer(t);
+      handler(t);
     } catch (const std::exception& e) {
       if (Application) Application->HandleException(t, e);
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -162,6 +163,47 @@ TEST_F(Timers, ATickThatFreesAnotherDueTimerIsSafe) {
   Sleep(5);
   app.ProcessMessages();
   EXPECT_EQ(second, nullptr);
+}
+
+TEST_F(Timers, ATimerRestartedOrStoppedByAnEarlierTickWaitsForItsNewPeriod) {
+  TTimer first(nullptr), restarted(nullptr), stopped(nullptr);
+  int restartedTicks = 0, stoppedTicks = 0;
+  for (TTimer* t : {&first, &restarted, &stopped}) t->SetInterval(1);
+  first.SetOnTimer([&](TObject*) {
+    restarted.SetInterval(10000);
+    stopped.SetEnabled(false);
+    stopped.SetEnabled(true);  // enabled again: a new period, not a tick now
+  });
+  restarted.SetOnTimer([&](TObject*) { ++restartedTicks; });
+  stopped.SetOnTimer([&](TObject*) { ++stoppedTicks; });
+  Sleep(5);
+  app.ProcessMessages();
+  EXPECT_EQ(restartedTicks, 0);
+  EXPECT_EQ(stoppedTicks, 0);
+}
+
+TEST_F(Timers, ATickMayReplaceItsOwnHandlerOrFreeItsOwnTimer) {
+  auto* timer = new TTimer(nullptr);
+  std::vector<std::string> log;
+  const std::string name(40, 'x');  // kept by the handler itself, not on the stack
+  timer->SetInterval(1);
+  timer->SetOnTimer([&log, timer, name](TObject*) {
+    timer->SetOnTimer([&log](TObject*) { log.push_back("second"); });
+    log.push_back(name);  // the handler runs on after being replaced
+  });
+  Sleep(5);
+  app.ProcessMessages();
+  ASSERT_EQ(log, std::vector<std::string>{name});
+  timer->SetOnTimer([&log, &timer, name](TObject*) {
+    delete timer;
+    timer = nullptr;
+    log.push_back(name);
+  });
+  Sleep(5);
+  app.ProcessMessages();
+  EXPECT_EQ(timer, nullptr);
+  EXPECT_EQ(log.size(), 2u);
+  EXPECT_EQ(TTimerList::TimeToNextTick(), INFINITE);
 }
 
 TEST_F(MessageLoop, WaitBlocksWithoutSpinning) {
