@@ -35,7 +35,8 @@ struct TClipMask;
 //   - Polygon fills with the brush by the alternate (even-odd) rule, its points being pixel
 //     centres as they are for lines (left and top edges in, right and bottom edges out), then
 //     outlines the closed path with the pen as lines do: fill and outline meet without a gap.
-//   - FillRect paints the rectangle (right and bottom exclusive) with the brush only.
+//   - FillRect paints the rectangle (right and bottom exclusive) with the brush only, so a
+//     clear brush paints nothing.
 //   - Text: see DrawText. Glyphs are anti-aliased in the font's colour; with a solid brush
 //     the text's cells are first filled with the brush colour.
 //   - Copies read the source surface and write through this canvas's clip; source pixels
@@ -89,7 +90,8 @@ class TCanvas {
   void Ellipse(int X1, int Y1, int X2, int Y2);
   void Ellipse(const TRect& R) { Ellipse(R.Left, R.Top, R.Right, R.Bottom); }
   void FillRect(const TRect& R);
-  // A one-pixel frame in the brush colour along R's edges (right and bottom exclusive).
+  // A one-pixel frame in the brush colour along R's edges (right and bottom exclusive);
+  // nothing under a clear brush.
   void FrameRect(const TRect& R);
 
   // Text in the current font. TextExtent measures one line (line breaks measure as

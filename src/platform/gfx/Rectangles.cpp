@@ -55,12 +55,14 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   Frame(r, box, w, ColorToPixel(FPen.Color()), FPen.Mode());
 }
 
+// Both paint with the brush alone: a clear brush paints nothing.
 void TCanvas::FillRect(const TRect& R) {
   const TRaster r(*this);
-  if (!r.Empty()) FillBox(r, r.ToSurface(R), ColorToPixel(FBrush.Color()));
+  if (!r.Empty() && FBrush.Style() == bsSolid) FillBox(r, r.ToSurface(R), ColorToPixel(FBrush.Color()));
 }
 
 void TCanvas::FrameRect(const TRect& R) {
   const TRaster r(*this);
-  if (!r.Empty() && !R.IsEmpty()) Frame(r, r.ToSurface(R), 1, ColorToPixel(FBrush.Color()), pmCopy);
+  if (!r.Empty() && !R.IsEmpty() && FBrush.Style() == bsSolid)
+    Frame(r, r.ToSurface(R), 1, ColorToPixel(FBrush.Color()), pmCopy);
 }

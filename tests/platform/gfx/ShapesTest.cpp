@@ -49,6 +49,14 @@ TEST_F(Shapes, FillRectUsesTheBrushOnly) {
   EXPECT_TRUE(All(b, Rect(1, 1, 4, 3), clRed));
   c.FillRect(Rect(8, 8, 5, 5));  // reversed: nothing
   EXPECT_EQ(Extent(b, clWhite), Rect(1, 1, 4, 3));
+  c.Brush()->SetStyle(bsClear);  // a clear brush fills and frames nothing
+  c.FillRect(Rect(0, 0, 16, 16));
+  c.FrameRect(Rect(0, 0, 16, 16));
+  EXPECT_EQ(Extent(b, clWhite), Rect(1, 1, 4, 3));
+  c.Brush()->SetColor(clBlue);  // and a colour makes it solid again
+  c.FrameRect(Rect(6, 6, 10, 9));
+  EXPECT_EQ(Count(b, Rect(6, 6, 10, 9), clBlue), 10);
+  EXPECT_EQ(b.PixelColor(7, 7), clWhite);
 }
 
 TEST_F(Shapes, EllipseIsInscribedAndSymmetricWithinTheBox) {
