@@ -137,9 +137,16 @@ void TWinControl::Update() {
   const std::vector<TRect> pending = std::move(FInvalid);
   FInvalid.clear();
   std::exception_ptr error;
+  const TPoint o = SurfaceOrigin();
   for (const TRect& r : pending) {
     try {
       PaintArea(r);
+    } catch (...) {
+      if (!error) error = std::current_exception();
+    }
+    // Painting here covered windowed controls stacked above: put them back on top.
+    try {
+      RepaintAboveInAncestors(IntersectRect(Offset(r, o.X, o.Y), SurfaceBounds()));
     } catch (...) {
       if (!error) error = std::current_exception();
     }

@@ -11,7 +11,9 @@ class TCanvas;
 // Children are kept in stacking order, the last one on top; windowless children are always
 // beneath windowed ones, as the platform's windows would be. Each windowed control keeps its
 // own invalid area (rectangles in its client coordinates); Update paints it now, and the
-// form's pass paints every pending area, parents before children.
+// form's pass paints every pending area, parents before children. Windowed controls stacked
+// above the one painted (its siblings or its parents' siblings) that meet the area are
+// painted again over it, so they stay on top.
 //
 // Painting an area: PaintWindow (the control's own background, by default a fill with its
 // Color), then every windowless child that meets the area, in stacking order, then the

@@ -358,6 +358,35 @@ TEST_F(Controls, WindowedChildrenStayAboveWindowlessOnesAndClipTheirChildren) {
   EXPECT_EQ(form->ControlAtPos(Point(5, 5)), under);
 }
 
+TEST_F(Controls, AWindowedControlRepaintedBeneathASiblingLeavesTheSiblingOnTop) {
+  auto* lower = new TPanelLike(form, log);
+  lower->SetColor(clGreen);
+  lower->SetBounds(10, 10, 40, 40);
+  lower->SetParent(form);
+  auto* child = Swatch("child", Rect(10, 10, 30, 30), clRed, lower);  // partly under `upper`
+  auto* upper = new TPanelLike(form, log);
+  upper->SetColor(clBlue);
+  upper->SetBounds(30, 30, 40, 40);
+  upper->SetParent(form);
+  Pump();
+  ASSERT_EQ(At(35, 35), clBlue);
+
+  lower->Invalidate();
+  Pump();
+  EXPECT_EQ(At(35, 35), clBlue) << "what the upper panel covers stays covered";
+  EXPECT_EQ(At(15, 15), clGreen);
+
+  child->SetColor(clYellow);
+  child->Repaint();  // not opaque: the lower panel paints beneath it at once
+  EXPECT_EQ(At(35, 35), clBlue);
+  EXPECT_EQ(At(25, 25), clYellow);
+
+  log.clear();
+  upper->Invalidate();
+  Pump();
+  EXPECT_EQ(log, (TLog{"panel"})) << "nothing beneath the upper panel paints for its own area";
+}
+
 TEST_F(Controls, AHiddenOrRemovedPanelTakesItsChildrenAlong) {
   auto* panel = new TPanelLike(form, log);
   panel->SetColor(clGreen);
