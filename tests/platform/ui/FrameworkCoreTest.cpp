@@ -153,16 +153,18 @@ TEST_F(Timers, ATickThatFreesAnotherDueTimerIsSafe) {
   auto* second = new TTimer(nullptr);
   TTimer first(nullptr);
   int secondTicks = 0;
-  second->SetInterval(1);
-  second->SetOnTimer([&](TObject*) { ++secondTicks; });
+  // `first` starts first, so it ticks first and frees `second` before its turn.
   first.SetInterval(1);
   first.SetOnTimer([&](TObject*) {
     delete second;
     second = nullptr;
   });
+  second->SetInterval(1);
+  second->SetOnTimer([&](TObject*) { ++secondTicks; });
   Sleep(5);
   app.ProcessMessages();
   EXPECT_EQ(second, nullptr);
+  EXPECT_EQ(secondTicks, 0);
 }
 
 TEST_F(Timers, ATimerRestartedOrStoppedByAnEarlierTickWaitsForItsNewPeriod) {
