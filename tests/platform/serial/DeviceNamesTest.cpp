@@ -25,6 +25,16 @@ TEST(DeviceNames, ComNameWithoutLinkIsTheSerialPortBelowIt) {
   EXPECT_EQ(ResolveSerialDeviceName("COMX"), "COMX");
 }
 
+TEST(DeviceNames, EveryPortNumberTheComponentCanBuildIsAComName) {
+  TDosDevices dos;
+  TPtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  const std::string link = dos.Link("com2147483647", pty.SlavePath());
+  EXPECT_EQ(ResolveSerialDeviceName("COM2147483647"), link);
+  EXPECT_EQ(ResolveSerialDeviceName("COM1000000000"), "/dev/ttyS999999999");
+  EXPECT_EQ(ResolveSerialDeviceName("COM12345678901"), "COM12345678901");  // beyond any port number
+}
+
 TEST(DeviceNames, DanglingLinkAndMissingPathAreNotFound) {
   TDosDevices dos;
   dos.Link("com9", "/dev/orvel-no-such-device");

@@ -74,9 +74,10 @@ std::string ConfigHome() {
   return std::string();
 }
 
-// "COMn" in any case; n without sign, at most 9 digits.
-bool ComNumber(const std::string& name, long& n) {
-  if (name.size() < 4 || name.size() > 12 || strncasecmp(name.c_str(), "com", 3) != 0) return false;
+// "COMn" in any case; n without sign, at most 10 digits: every port number the component
+// can build (up to 2147483647) is a COM name.
+bool ComNumber(const std::string& name, long long& n) {
+  if (name.size() < 4 || name.size() > 13 || strncasecmp(name.c_str(), "com", 3) != 0) return false;
   n = 0;
   for (size_t i = 3; i < name.size(); ++i) {
     if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
@@ -111,7 +112,7 @@ uint32_t ErrorsBetween(const TLineCounts& a, const TLineCounts& b) {
 
 std::string ResolveSerialDeviceName(const std::string& name) {
   if (!name.empty() && name[0] == '/') return name;
-  long n;
+  long long n;
   if (!ComNumber(name, n)) return name;
   const std::string config = ConfigHome();
   if (!config.empty()) {
