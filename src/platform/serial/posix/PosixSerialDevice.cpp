@@ -136,6 +136,10 @@ std::unique_ptr<TPosixSerialDevice> TPosixSerialDevice::Open(const std::string& 
     return nullptr;
   };
   if (!isatty(fd)) return fail(ENOTTY);
+  // A serial port node with no port behind it (ttyS1 on a machine with one UART) opens, but
+  // its line calls then fail with EIO: there is no such device.
+  int lines = 0;
+  if (ioctl(fd, TIOCMGET, &lines) < 0 && errno == EIO) return fail(ENOENT);
   // TIOCEXCL keeps other users out but not root; the lock keeps out every other opener
   // that asks for it, this program included.
   if (flock(fd, LOCK_EX | LOCK_NB) < 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
