@@ -60,6 +60,23 @@ TEST(ReadWrite, DirectWriteRaisesOnTransmitEmptyWhenMonitored) {
   EXPECT_EQ(p.Pty.Receive(5, 2000), "hello");
 }
 
+TEST(ReadWrite, DirectWriteToAPeerThatDoesNotReadEndsAfterTheReadTimeout) {
+  TDeadline deadline(10000);
+  TPortOnPty p(true);
+  ASSERT_TRUE(p.Pty.Ok());
+  p.Comm.Buffers()->SetReadTimeout(200);
+  p.Comm.Open();
+  const std::string big(300000, 'q');  // far more than the line's queues hold
+  const uint64_t t0 = GetTickCount64();
+  const int n = p.Comm.WriteData(big.data(), int(big.size()));
+  const uint64_t waited = GetTickCount64() - t0;
+  EXPECT_GE(waited, 200u);
+  EXPECT_LT(waited, 800u);
+  EXPECT_GT(n, 0);
+  EXPECT_LT(n, int(big.size()));
+  EXPECT_EQ(p.Pty.Receive(size_t(n), 3000), big.substr(0, size_t(n)));  // what it counted went out
+}
+
 TEST(ReadWrite, WriteOnAVanishedDeviceRaises) {
   TDeadline deadline(10000);
   TPortOnPty p(true);
@@ -112,6 +129,25 @@ TEST(WriteThread, QuickWritesArriveInOrderAndTransmitEmptyFollows) {
   EXPECT_TRUE(PumpUntil([&] { return empties >= 1; }, 3000));
   PumpFor(100);
   EXPECT_LE(empties, 2);
+}
+
+TEST(WriteThread, ExceptionInOnTxEmptyGoesToTheApplicationAndWritingGoesOn) {
+  TDeadline deadline(10000);
+  TPortOnPty p(false);
+  ASSERT_TRUE(p.Pty.Ok());
+  int empties = 0;
+  p.Comm.OnTxEmpty = [&](TObject*) {
+    ++empties;
+    throw EVaCommError("drained handler failed");
+  };
+  p.Comm.Open();
+  EXPECT_EQ(p.Comm.WriteData("abc", 3), 3);
+  ASSERT_TRUE(PumpUntil([&] { return empties == 1; }, 3000));
+  EXPECT_EQ(p.Comm.WriteData("def", 3), 3);
+  ASSERT_TRUE(PumpUntil([&] { return empties == 2; }, 3000));
+  EXPECT_EQ(p.Pty.Receive(6, 2000), "abcdef");
+  ASSERT_EQ(p.App.Errors.size(), 2u);
+  EXPECT_EQ(p.App.Errors[0], "drained handler failed");
 }
 
 TEST(WriteThread, BufferSizeRaisedOnTheOpenPortDoesNotOverfillTheBuffer) {
