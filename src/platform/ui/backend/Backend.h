@@ -23,6 +23,12 @@ struct TIconImage {
   int Height = 0;
   std::vector<uint32_t> Pixels;
   std::vector<uint8_t> Alpha;
+
+  // Pixel I as 0xAARRGGBB; opaque where no opacity is given.
+  uint32_t Argb(size_t I) const {
+    const uint32_t alpha = I < Alpha.size() ? Alpha[I] : 255;
+    return alpha << 24 | (Pixels[I] & 0xFFFFFF);
+  }
 };
 
 enum class TBackendEventKind { Close, Expose, MouseMove, MouseLeave, MouseDown, MouseUp };

@@ -87,11 +87,7 @@ class TSdl2Backend : public TBackend {
     if (!icon) return;
     for (int y = 0; y < best->Height; ++y) {
       auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) + y * icon->pitch);
-      for (int x = 0; x < best->Width; ++x) {
-        const size_t i = size_t(y * best->Width + x);
-        const Uint32 alpha = i < best->Alpha.size() ? best->Alpha[i] : 255;
-        row[x] = (alpha << 24) | (best->Pixels[i] & 0xFFFFFF);
-      }
+      for (int x = 0; x < best->Width; ++x) row[x] = best->Argb(size_t(y * best->Width + x));
     }
     SDL_SetWindowIcon(w, icon);
     SDL_FreeSurface(icon);

@@ -21,10 +21,7 @@ bool SetX11IconSizes(SDL_Window* Window, const std::vector<TIconImage>& Sizes) {
   for (const TIconImage* s : order) {
     data.push_back(static_cast<unsigned long>(s->Width));
     data.push_back(static_cast<unsigned long>(s->Height));
-    for (size_t i = 0; i < size_t(s->Width) * size_t(s->Height); ++i) {
-      const unsigned long alpha = i < s->Alpha.size() ? s->Alpha[i] : 255;
-      data.push_back(alpha << 24 | (s->Pixels[i] & 0xFFFFFF));
-    }
+    for (size_t i = 0; i < size_t(s->Width) * size_t(s->Height); ++i) data.push_back(s->Argb(i));
   }
   if (data.empty()) return false;
   Display* display = info.info.x11.display;
