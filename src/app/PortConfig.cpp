@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

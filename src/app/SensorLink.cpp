@@ -5,7 +5,7 @@
 #include "app/formAX9.h"
 #include "platform/kernel/Tick.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 TSensorLink Link{};
 

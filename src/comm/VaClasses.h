@@ -4,8 +4,8 @@
 #include <type_traits>
 
 #include "platform/ui/Component.h"
-#include "platform/ui/Exception.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Object.h"
 
 // The serial component's failure: one message text.
 class EVaCommError : public Exception {

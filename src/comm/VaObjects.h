@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "platform/kernel/EventObject.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 enum TVaWaitResult { waitSignaled, waitTimeout, waitAbandoned, waitFailed };
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "platform/gfx/Color.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 // Base of the instrument controls' settings objects: each change notifies the owning control,
 // and a BeginUpdate/EndUpdate pair folds the changes in between into one notification.

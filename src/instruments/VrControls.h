@@ -3,7 +3,7 @@
 #include <string>
 
 #include "instruments/VrSysUtils.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 #include "platform/ui/GraphicControl.h"
 
 class TBitmap;

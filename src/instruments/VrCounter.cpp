@@ -6,7 +6,7 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
-#include "platform/ui/Format.h"
+#include "platform/rtl/Format.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
-#include "platform/ui/Format.h"
-#include "platform/ui/FormatFloat.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/FormatFloat.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "app/PortConfig.h"
 #include "platform/serial/SerialTestSupport.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

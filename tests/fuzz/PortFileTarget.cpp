@@ -8,7 +8,7 @@
 
 #include "FuzzTargets.h"
 #include "app/PortConfig.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

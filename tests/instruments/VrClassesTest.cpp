@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "instruments/VrClasses.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "instruments/VrJogMeter.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
-#include "platform/ui/FormatFloat.h"
+#include "platform/rtl/FormatFloat.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/gfx/Color.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 class TFontFace;
 

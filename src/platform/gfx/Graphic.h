@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "platform/gfx/Types.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 class TCanvas;
 

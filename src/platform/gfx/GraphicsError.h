@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 // Picture data that cannot be decoded, or a size a bitmap cannot take.
 class EInvalidGraphic : public Exception {

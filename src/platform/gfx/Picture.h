@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/gfx/Graphic.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 class TBitmap;
 

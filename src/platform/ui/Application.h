@@ -7,7 +7,7 @@
 
 #include "platform/kernel/EventObject.h"
 #include "platform/ui/Component.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 #include "platform/ui/backend/Backend.h"
 
 class TForm;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 enum TComponentStateFlag { csLoading, csReading, csWriting, csDestroying, csDesigning };
 

@@ -8,7 +8,7 @@
 
 #include "platform/kernel/EventObject.h"
 #include "platform/kernel/ThreadPriority.h"
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 // A worker thread. Created suspended or running; Start runs Execute on a new thread.
 //

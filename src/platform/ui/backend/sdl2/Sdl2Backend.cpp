@@ -8,7 +8,7 @@
 #include <map>
 
 #include "platform/kernel/EventObject.h"
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 #include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"

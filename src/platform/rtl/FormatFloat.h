@@ -1,8 +1,9 @@
 #pragma once
 #include <string>
 
-// The user's decimal separator, read once from the environment's numeric locale
-// (LC_ALL, LC_NUMERIC, LANG); '.' when none is set. Tests and programs may override it.
+// The user's decimal separator, read once from the user's settings (on Linux the numeric
+// locale: LC_ALL, LC_NUMERIC, LANG; on Windows the regional settings); '.' when none is set.
+// Tests and programs may override it.
 char DecimalSeparator();
 void SetDecimalSeparator(char value);
 

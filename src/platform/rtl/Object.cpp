@@ -1,11 +1,11 @@
-#include "platform/ui/Object.h"
+#include "platform/rtl/Object.h"
 
 #include <cxxabi.h>
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 std::string TObject::ClassName() const {
   const char* mangled = typeid(*this).name();

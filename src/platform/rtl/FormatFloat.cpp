@@ -1,7 +1,4 @@
-#include "platform/ui/FormatFloat.h"
-
-#include <langinfo.h>
-#include <locale.h>
+#include "platform/rtl/FormatFloat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,19 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/rtl/UserSeparator.h"
+
 namespace {
 
 constexpr int kPrecision = 8;
 constexpr int kMaxDecimals = 18;
-
-char ReadUserSeparator() {
-  locale_t loc = newlocale(LC_NUMERIC_MASK, "", locale_t(0));
-  if (loc == locale_t(0)) return '.';  // an unknown locale name: keep the plain point
-  const char* radix = nl_langinfo_l(RADIXCHAR, loc);
-  const char sep = radix && radix[0] && !radix[1] ? radix[0] : '.';
-  freelocale(loc);
-  return sep;
-}
 
 char& Separator() {
   static char sep = ReadUserSeparator();

@@ -1,9 +1,9 @@
-#include "platform/ui/Format.h"
+#include "platform/rtl/Format.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "platform/ui/Exception.h"
+#include "platform/rtl/Exception.h"
 
 namespace {
 

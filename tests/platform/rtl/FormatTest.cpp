@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/ui/Exception.h"
-#include "platform/ui/Format.h"
-#include "platform/ui/FormatFloat.h"
+#include "platform/rtl/Exception.h"
+#include "platform/rtl/Format.h"
+#include "platform/rtl/FormatFloat.h"
 
 namespace {
 
