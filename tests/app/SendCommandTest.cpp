@@ -1,6 +1,9 @@
 // The start command over a real port, with the test playing the sensors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "AppTestSupport.h"
 #include "platform/rtl/Exception.h"
 
@@ -111,6 +114,29 @@ TEST_F(SendCommandTest, HalfReceivedFrameThatEndsLetsTheCommandGoAtOnce) {
   EXPECT_LT(took, 450u);
   EXPECT_TRUE(Link.AckReceived);
   EXPECT_EQ(sensor.CommandCount(), 1u);
+}
+
+// The checksum covers every payload byte: payloads without a zero byte, worked out by hand
+// (A5 ^ command ^ length ^ each payload byte).
+TEST_F(SendCommandTest, ChecksumTakesInEveryPayloadByte) {
+  TDeadline deadline(10000, "SendCommandTest");
+  TSensorPlayer& sensor = OpenOnSensor();
+  const uint8_t payload[] = {0x01, 0x02, 0x03, 0x04};
+  std::copy(std::begin(payload), std::end(payload), Link.CommandFrame + 3);
+  SendCommand(4, 0x10, false, 0);
+  ASSERT_TRUE(WaitForCommands(sensor, 1));
+  EXPECT_EQ(sensor.Commands()[0], (TBytes{0x82, 0x10, 0x04, 0x01, 0x02, 0x03, 0x04, 0xB5, 0x83}));
+
+  // The longest payload the frame holds, bytes 1 to 251: their XOR is 0, so the checksum is
+  // A5 ^ 10 ^ FB = 4E, and leaving out the last byte (FB) would give B5.
+  for (int i = 0; i < 251; ++i) Link.CommandFrame[3 + i] = uint8_t(i + 1);
+  SendCommand(251, 0x10, false, 0);
+  ASSERT_TRUE(WaitForCommands(sensor, 2));
+  const TBytes longest = sensor.Commands()[1];
+  ASSERT_EQ(longest.size(), 256u);
+  EXPECT_EQ(longest[2], 0xFB);
+  EXPECT_EQ(longest[254], 0x4E);
+  EXPECT_EQ(longest[255], 0x83);
 }
 
 TEST_F(SendCommandTest, PayloadThatDoesNotFitTheFrameIsRefused) {
