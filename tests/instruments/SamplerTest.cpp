@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <vector>
 #include <string>
 
 #include "instruments/InstrumentTestSupport.h"
@@ -13,7 +14,7 @@
 namespace {
 
 // One picture with every instrument control in several states, written beside the build for
-// a person to look at: horizontal and vertical meters at 0, 7 and 359, each indicator shape,
+// a person to look at, and checked where a fault would show in it: horizontal and vertical meters at 0, 7 and 359, each indicator shape,
 // counters, the digits 0 to 9 and the minus sign, LEDs lit and dark, round and rectangular.
 struct Sampler : InstrumentFixture {
   void SetUp() override {
@@ -23,6 +24,17 @@ struct Sampler : InstrumentFixture {
     form->SetColor(clBtnFace);
     Pump();
   }
+
+  static bool Contains(const TRect& r, int x, int y) {
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+  }
+  int Count(const TRect& r, TColor c) const {
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += At(x, y) == c;
+    return n;
+  }
+  int Differing(const TRect& r, TColor c) const { return r.Width() * r.Height() - Count(r, c); }
 
   template <class T>
   T* Add(int left, int top, int width, int height) {
@@ -145,11 +157,38 @@ TEST_F(Sampler, EveryControlInSeveralStates) {
   opaqueLed->SetBlinkLedType(ltRectangle);
 
   Pump();
-  const std::string path = std::string(ORVEL_BUILD_DIR) + "/instruments-sampler.png";
-  form->BackBuffer()->SaveToPNGFile(path);
-  EXPECT_TRUE(std::filesystem::exists(path));
-  EXPECT_EQ(At(8 + 120, 8 + 20), clRed) << "the index line of the first meter";
-  EXPECT_EQ(At(500 + 8, 180 + 10), clRed) << "the first LED is lit";
+  form->BackBuffer()->SaveToPNGFile(std::string(ORVEL_BUILD_DIR) + "/instruments-sampler.png");
+
+  // Every control painted something of its own inside its bounds, and nothing reached
+  // outside them: whatever no control covers is still the form's colour.
+  const TColor face = ColorToRGB(clBtnFace);
+  std::vector<TRect> covered;
+  for (int i = 0; i < form->ControlCount(); ++i) {
+    const TControl* c = form->Controls(i);
+    const TRect r = c->BoundsRect();
+    covered.push_back(r);
+    EXPECT_GT(Differing(r, face), 0) << c->ClassName() << " at " << r.Left << "," << r.Top << " drew nothing";
+  }
+  int strays = 0;
+  for (int y = 0; y < form->ClientHeight(); ++y)
+    for (int x = 0; x < form->ClientWidth(); ++x) {
+      const bool inside = std::any_of(covered.begin(), covered.end(), [&](const TRect& r) { return Contains(r, x, y); });
+      strays += !inside && At(x, y) != face;
+    }
+  EXPECT_EQ(strays, 0) << "pixels painted outside every control";
+
+  // The index line sits in the middle of every line meter, whatever the value.
+  for (int top : {8, 48, 88, 288}) EXPECT_EQ(At(8 + 120, top + 20), clRed) << "horizontal meter at y " << top;
+  for (int left : {260, 300, 340}) EXPECT_EQ(At(left + 16, 8 + 80), clRed) << "vertical meter at x " << left;
+  // A lit LED shows its lamp colour, a dark one none of it.
+  EXPECT_GT(Count(Bounds(500, 180, 17, 20), clRed), 0) << "the first LED is lit";
+  EXPECT_EQ(Count(Bounds(522, 180, 17, 20), clRed), 0) << "the second LED is dark";
+  // The lone minus sign lights only its middle bar (segments lit in the default lime).
+  const TRect minus = Bounds(8 + 10 * 32, 372, 30, 40);
+  EXPECT_EQ(Count(Bounds(minus.Left, minus.Top, 30, 14), clLime), 0) << "the top of the minus sign";
+  EXPECT_EQ(Count(Bounds(minus.Left, minus.Top + 26, 30, 14), clLime), 0) << "the bottom of the minus sign";
+  EXPECT_GT(Count(Bounds(minus.Left, minus.Top + 14, 30, 12), clLime), 0) << "the middle bar";
+  EXPECT_GT(Count(Bounds(8, 372, 30, 40), clLime), 0) << "the digit 0 is lit";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Draws one of everything the canvas does into a picture in the build directory, to be
-// looked at: build/<dir>/gfx-sampler.png (and a three-times enlargement beside it).
+// looked at: build/<dir>/gfx-sampler.png (and a three-times enlargement beside it). The
+// picture is also checked inside and just outside each item.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -168,8 +169,66 @@ TEST(Sampler, WritesThePictureOfEveryPrimitive) {
   TBitmap big(b.Width() * 3, b.Height() * 3);
   big.Canvas()->CopyRect(Rect(0, 0, big.Width(), big.Height()), c, Rect(0, 0, b.Width(), b.Height()));
   big.SaveToPNGFile(dir + "/gfx-sampler-x3.png");
-  EXPECT_EQ(b.PixelColor(124, 140), clRed);  // the index line
-  EXPECT_EQ(b.PixelColor(4 + 60 * 0, 82), clNavy);
+
+  // Inside and just outside each item, where every GDI-like canvas agrees.
+  const TColor face = ColorToRGB(clBtnFace);
+  struct TProbe {
+    int X, Y;
+    TColor Color;
+    const char* What;
+  } probes[] = {
+      {40, 40, clBlack, "the fan's vertical line"},
+      {40, 18, face, "a line's end point is left out"},
+      {100, 20, clBlack, "a dotted line starts with a dot"},
+      {140, 21, face, "under the dotted line"},
+      {140, 43, clRed, "the middle of the wide line"},
+      {140, 37, face, "above the wide line"},
+      {100, 60, clBlue, "the polyline's first point"},
+      {115, 52, clBlue, "a polyline corner"},
+      {175, 52, face, "the polyline's last point is left out"},
+      {200, 18, clBlack, "the rectangle's corner"},
+      {239, 47, clBlack, "the rectangle's far corner, inside its box"},
+      {220, 33, clLime, "inside the rectangle"},
+      {240, 33, face, "right of the rectangle"},
+      {220, 48, face, "below the rectangle"},
+      {273, 33, clAqua, "inside the ellipse"},
+      {273, 18, clBlack, "the ellipse's top"},
+      {249, 19, face, "outside the ellipse's corner"},
+      {325, 40, clRed, "inside the triangle"},
+      {308, 22, face, "outside the triangle"},
+      {375, 22, clYellow, "a point of the star"},
+      {424, 33, face, "inside the clear rectangle"},
+      {404, 18, clBlack, "the dotted rectangle's corner"},
+      {453, 30, clWhite, "the lamp's ring, upper-left half"},
+      {474, 30, clGray, "the lamp's ring, lower-right half"},
+      {464, 30, clRed, "the lamp's core"},
+      {453, 19, face, "outside the lamp"},
+      {4, 82, clNavy, "a gradient's first colour"},
+      {404, 82, clWhite, "the bevel's light edge"},
+      {443, 117, clGray, "the bevel's dark edge"},
+      {424, 100, clMaroon, "inside the bevel"},
+      {124, 140, clRed, "the meter's index line"},
+      {4, 124, clBlack, "the meter's first tick"},
+  };
+  for (const TProbe& p : probes) EXPECT_EQ(b.PixelColor(p.X, p.Y), p.Color) << p.What << " at " << p.X << "," << p.Y;
+
+  // Text stays inside the box it is clipped to: the gray frame around that box is whole.
+  for (int x = 310; x < 360; ++x) {
+    EXPECT_EQ(b.PixelColor(x, 216), clGray) << "frame top at " << x;
+    EXPECT_EQ(b.PixelColor(x, 231), clGray) << "frame bottom at " << x;
+  }
+  // A key-colour copy never shows the key colour, and over a solid brush shows the brush there.
+  TBitmap pin;
+  pin.LoadFromResourceName("TIWPIN");
+  const TColor key = ColorToRGB(pin.TransparentColor());
+  for (const TRect& r : {Bounds(4, 214, 6, 9), Bounds(16, 214, 18, 27), Rect(40, 214, 59, 241), Bounds(88, 214, 18, 27)})
+    EXPECT_EQ(Count(b, r, key), 0) << "key colour in the copy at " << r.Left << "," << r.Top;
+  EXPECT_GT(Count(b, Bounds(88, 214, 18, 27), clFuchsia), 0) << "the brush shows where the key colour was";
+  // A plain copy of the photograph is pixel for pixel the photograph.
+  TJPEGImage photo;
+  photo.LoadFromResourceName("IMAGEKQ3");
+  for (const TPoint& at : {TPoint{0, 0}, TPoint{80, 50}, TPoint{159, 101}})
+    EXPECT_EQ(b.PixelColor(4 + at.X, 262 + at.Y), photo.Bitmap().PixelColor(at.X, at.Y));
 }
 
 }  // namespace
