@@ -1,7 +1,6 @@
 #include "comm/VaComm.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #include "platform/kernel/Sleep.h"
@@ -232,18 +231,16 @@ void TVaCommWriteThread::Execute() {
         continue;
       }
     }
-    // Without the lock: AddData only appends behind these bytes.
-    const int n = device.Write(bytes, used);
+    // Without the lock: AddData only appends behind these bytes. The write ends when the
+    // device has taken them all or Stop is called.
+    const int n = device.Write(bytes, used, INFINITE, &FCloseEvent.Object());
+    if (FCloseEvent.IsSignaled()) {
+      Terminate();
+      break;
+    }
     if (n > 0) {
       WriteCompleted(n);
-    } else if (n == 0) {
-      const TWritableResult w = device.WaitWritable(INFINITE, &FCloseEvent.Object());
-      if (w == TWritableResult::Stopped) {
-        Terminate();
-        break;
-      }
-      if (w == TWritableResult::Failed) break;
-    } else {
+    } else if (n < 0) {
       // The bytes stay queued and are tried again when more are queued: retrying a device
       // that fails at once (one that hung up) would only spin.
       {
@@ -320,7 +317,8 @@ void TVaCustomComm::EnsureClosed() const {
 }
 
 std::string TVaCustomComm::GetDeviceName() const {
-  // The name is a format with the port number as its one integer. Only %d (%i, %u) and %%
+  // The path is the platform's path for the name (on Windows with the "\\.\" prefix). The
+  // name is a format with the port number as its one integer. Only %d (%i, %u) and %%
   // are understood; any other directive stays as text, so a name can never read arguments
   // that are not there.
   std::string out;
@@ -341,7 +339,7 @@ std::string TVaCustomComm::GetDeviceName() const {
     }
     out += f[i];
   }
-  return out;
+  return SerialDevicePath(out);
 }
 
 void TVaCustomComm::OpenDevice() {
@@ -349,7 +347,7 @@ void TVaCustomComm::OpenDevice() {
   FDevice = OpenSerialDevice(path);
   if (FDevice) return;
   const int code = GetLastError();
-  if (code == ENOENT) ThrowCommError("Specified device not found (" + EscapePercent(path) + ").", code);
+  if (IsNoSuchDevice(code)) ThrowCommError("Specified device not found (" + EscapePercent(path) + ").", code);
   ThrowCommError("Can't open specified device " + EscapePercent(path) + " (Error %d, %s)", code);
 }
 
@@ -600,7 +598,7 @@ void TVaCustomComm::FlowControlChanged(TObject*) { ApplyDCB(); }
 int TVaCustomComm::ReadData(void* Buffer, int Count) {
   if (!IsOpen() || !Buffer || Count <= 0) return 0;
   TVaLockGuard guard(FReadLock);
-  const int n = FDevice->Read(Buffer, Count);
+  const int n = FDevice->Read(Buffer, Count, uint32_t(FBuffers->ReadTimeout()));
   if (n < 0) RaiseCommError("Read error (%d), %s");
   return n;
 }
@@ -612,22 +610,11 @@ int TVaCustomComm::WriteData(const void* Buffer, int Count) {
     RaiseCommError("Output buffer is full. Please check comm status.");
   }
   TVaLockGuard guard(FWriteLock);
-  const auto* bytes = static_cast<const uint8_t*>(Buffer);
-  TVaTimeout timeout;
-  timeout.StartTimeout(uint32_t(FBuffers->ReadTimeout()));
-  int done = 0;
-  // The device takes what its queue has room for; wait for room until the time is up.
-  // What it took stays counted: bytes handed to the line cannot be called back.
-  while (done < Count) {
-    const int n = FDevice->Write(bytes + done, Count - done);
-    if (n < 0) RaiseCommError("Write error (%d), %s");
-    done += n;
-    if (done >= Count || timeout.TimedOut()) break;
-    const TWritableResult w = FDevice->WaitWritable(timeout.Remaining(), nullptr);
-    if (w == TWritableResult::Timeout) break;
-    if (w == TWritableResult::Failed) RaiseCommError("Write error (%d), %s");
-  }
-  return done;
+  // What the device took before the time ran out stays counted: bytes handed to the line
+  // cannot be called back.
+  const int n = FDevice->Write(Buffer, Count, uint32_t(FBuffers->ReadTimeout()), nullptr);
+  if (n < 0) RaiseCommError("Write error (%d), %s");
+  return n;
 }
 
 void TVaCustomComm::GetStatus(TVaCommStatus& Status) {

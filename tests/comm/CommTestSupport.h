@@ -1,17 +1,17 @@
 #pragma once
 // Shared pieces of the serial component tests: an application on the headless backend,
 // pumping with a deadline, and a recording stand-in for the device.
-#include <cerrno>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "comm/VaComm.h"
+#include "platform/kernel/SysError.h"
 #include "platform/kernel/Tick.h"
-#include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
+#include "support/Deadline.h"
 #include "support/Pump.h"
 
 // An application whose exception handler records the messages.
@@ -46,7 +46,7 @@ class TRecordingDevice : public TSerialDevice {
   bool SetCommState(const TDCB& dcb) override {
     FLog.Blocks.push_back(dcb);
     if (!FLog.RefuseBlocks) return true;
-    errno = EINVAL;
+    SetLastError(22);
     return false;
   }
   bool SetupComm(uint32_t, uint32_t) override { return Refuse(FLog.RefuseQueues); }
@@ -65,13 +65,12 @@ class TRecordingDevice : public TSerialDevice {
     stat = TComStat{};
     return true;
   }
-  int Read(void*, int) override { return 0; }
-  int Write(const void*, int count) override { return count; }
-  TWritableResult WaitWritable(uint32_t, TEventObject*) override { return TWritableResult::Ready; }
+  int Read(void*, int, uint32_t) override { return 0; }
+  int Write(const void*, int count, uint32_t, TEventObject*) override { return count; }
 
  private:
   static bool Refuse(bool refuse) {
-    if (refuse) errno = EIO;
+    if (refuse) SetLastError(5);
     return !refuse;
   }
   TDeviceLog& FLog;
@@ -102,6 +101,14 @@ inline void ApplyProgramSettings(TVaCustomComm& c) {
   c.SetParity(paNone);
   c.SetStopbits(sb1);
   c.SetDatabits(db8);
+}
+
+// The system's text for a code as the component's messages carry it: no trailing blanks,
+// control characters or full stops (the system's texts differ between platforms).
+inline std::string SystemText(int code) {
+  std::string t = SysErrorMessage(code);
+  while (!t.empty() && (static_cast<unsigned char>(t.back()) <= ' ' || t.back() == '.')) t.pop_back();
+  return t;
 }
 
 // Expects `f` to raise EVaCommError with exactly `message`.

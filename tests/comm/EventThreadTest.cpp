@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "comm/CommTestSupport.h"
+#include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Synchronize.h"
 
 namespace {

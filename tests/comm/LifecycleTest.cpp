@@ -3,6 +3,7 @@
 #include <termios.h>
 
 #include "comm/CommTestSupport.h"
+#include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Synchronize.h"
 
 namespace {

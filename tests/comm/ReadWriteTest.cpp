@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include "comm/CommTestSupport.h"
+#include "platform/serial/SerialTestSupport.h"
 
 namespace {
 

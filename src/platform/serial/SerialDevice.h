@@ -7,16 +7,17 @@
 
 // The serial device as the serial component sees it: the communications interface of the
 // system it was first written for, narrowed to the calls the component makes. A platform
-// implements TSerialDevice and OpenSerialDevice (posix/ now).
+// implements TSerialDevice, OpenSerialDevice, SerialDevicePath and ResolveSerialDeviceName
+// (posix/, win32/).
 //
 // Thread-safety contract of one open device:
 // - WaitCommEvent runs on one thread at a time (the component's event thread).
-// - Read runs on one thread at a time; Write and WaitWritable on one thread at a time.
+// - Read runs on one thread at a time; Write on one thread at a time.
 // - All other calls, and Read against Write against WaitCommEvent, may run at the same time
 //   on different threads.
 // - The device is destroyed only when no call is running on it (the component stops its
 //   threads before it closes the device).
-// Failures return false (or -1) and leave the reason in errno (GetLastError).
+// Failures return false (or -1) and leave the reason in the last system error (GetLastError).
 
 // Device control block: the line settings in the layout and with the member names of the
 // original interface (28 bytes). The flag bits live in Flags.
@@ -110,10 +111,8 @@ struct TCommTimeouts {
 enum class TCommWaitResult {
   Event,    // events of the mask occurred; they are in the result mask
   Stopped,  // the stop signal was set
-  Refused,  // the device cannot wait (hung up, vanished); errno says why
+  Refused,  // the device cannot wait (hung up, vanished); the last error says why
 };
-
-enum class TWritableResult { Ready, Timeout, Stopped, Failed };
 
 class TSerialDevice {
  public:
@@ -138,17 +137,27 @@ class TSerialDevice {
   // the queue counts and hold bits.
   virtual bool ClearCommError(uint32_t& errors, TComStat& stat) = 0;
 
-  // Never wait: at most `count` bytes that have arrived (0 when none); -1 on failure.
-  virtual int Read(void* buffer, int count) = 0;
-  // Never waits: the bytes the device took now (0 when its queue is full); -1 on failure.
-  virtual int Write(const void* buffer, int count) = 0;
-  // Blocks until Write can take bytes, the time is up, or `stop` (may be null) is set.
-  virtual TWritableResult WaitWritable(uint32_t timeoutMs, TEventObject* stop) = 0;
+  // At most `count` bytes that have arrived (0 when none), without waiting for more. A read
+  // the system does not finish at once is given `timeoutMs` and then cancelled. -1 on
+  // failure.
+  virtual int Read(void* buffer, int count, uint32_t timeoutMs) = 0;
+  // Sends `count` bytes: returns when the device has taken them all, or when `timeoutMs`
+  // (INFINITE: no limit) has passed or `stop` (may be null) is set, with the number of bytes
+  // it took by then. -1 on failure. Nothing of the call is outstanding when it returns, so
+  // the buffer may go at once. (A write is one operation that ends when the driver has taken
+  // the block, not a "take what fits now" call: that is how overlapped writes work.)
+  virtual int Write(const void* buffer, int count, uint32_t timeoutMs, TEventObject* stop) = 0;
 };
 
 // Opens a device by name for reading and writing, held exclusively. Null on failure with
-// errno set; ENOENT means there is no such device.
+// the system error set (GetLastError); IsNoSuchDevice tells whether it means that there is
+// no such device.
 std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name);
+bool IsNoSuchDevice(int errorCode);
+
+// The device path the serial component names and opens for a port name such as "COM9":
+// on Windows "\\.\COM9", on Linux the name itself (OpenSerialDevice resolves it).
+std::string SerialDevicePath(const std::string& name);
 
 // The path a name stands for on this platform.
 std::string ResolveSerialDeviceName(const std::string& name);

@@ -69,9 +69,9 @@ TEST(DeviceEvents, ArrivalIsReportedOnceAndUnreadBytesAreNotReportedAgain) {
   EXPECT_EQ(ev, EV_RXCHAR);
   EXPECT_EQ(l.InQueue(), 4);
   char buf[8];
-  EXPECT_EQ(l.Device->Read(buf, sizeof buf), 4);
+  EXPECT_EQ(l.Device->Read(buf, sizeof buf, 0), 4);
   EXPECT_EQ(std::string(buf, 4), "abcd");
-  EXPECT_EQ(l.Device->Read(buf, sizeof buf), 0);
+  EXPECT_EQ(l.Device->Read(buf, sizeof buf, 0), 0);
 }
 
 TEST(DeviceEvents, ArrivalWhileNobodyWaitsIsKeptForTheNextWait) {
@@ -98,7 +98,7 @@ TEST(DeviceEvents, TransmitEmptyFollowsAWriteOnlyWhenAsked) {
   TDeadline deadline(10000);
   Line l(EV_TXEMPTY);
   ASSERT_TRUE(l.Device);
-  ASSERT_EQ(l.Device->Write("hello", 5), 5);
+  ASSERT_EQ(l.Device->Write("hello", 5, 1000, nullptr), 5);
   uint32_t ev = 0;
   ASSERT_EQ(l.WaitOnce(ev, 2000), TCommWaitResult::Event);
   EXPECT_EQ(ev, EV_TXEMPTY);
@@ -107,7 +107,7 @@ TEST(DeviceEvents, TransmitEmptyFollowsAWriteOnlyWhenAsked) {
 
   Line quiet(EV_RXCHAR);
   ASSERT_TRUE(quiet.Device);
-  ASSERT_EQ(quiet.Device->Write("hi", 2), 2);
+  ASSERT_EQ(quiet.Device->Write("hi", 2, 1000, nullptr), 2);
   EXPECT_EQ(quiet.WaitOnce(ev, 200), TCommWaitResult::Stopped);
 }
 
@@ -135,6 +135,27 @@ TEST(DeviceEvents, HangUpRefusesEveryWaitWithoutSpinning) {
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(l.Device->WaitCommEvent(ev, l.Stop), TCommWaitResult::Refused);
   EXPECT_LT(CpuSeconds() - cpu0, 0.5);
   char buf[4];
-  EXPECT_LE(l.Device->Read(buf, 4), 0);
-  EXPECT_EQ(l.Device->Write("x", 1), -1);
+  EXPECT_LE(l.Device->Read(buf, 4, 0), 0);
+  EXPECT_EQ(l.Device->Write("x", 1, 1000, nullptr), -1);
+}
+
+TEST(DeviceWrite, PeerThatDoesNotReadEndsTheWriteAtTheLimitOrTheStopWithTheBytesTaken) {
+  TDeadline deadline(10000);
+  Line l(0);
+  ASSERT_TRUE(l.Device);
+  const std::string big(300000, 'w');  // far more than the line's queues hold
+  uint64_t t0 = GetTickCount64();
+  const int n = l.Device->Write(big.data(), int(big.size()), 200, nullptr);
+  const uint64_t waited = GetTickCount64() - t0;
+  EXPECT_GE(waited, 200u);
+  EXPECT_LT(waited, 800u);
+  ASSERT_GT(n, 0);
+  ASSERT_LT(n, int(big.size()));
+
+  // With no limit, the stop signal ends it; set before the call, the call does not block.
+  l.Stop.Set();
+  t0 = GetTickCount64();
+  EXPECT_EQ(l.Device->Write(big.data(), int(big.size()), INFINITE, &l.Stop), 0);
+  EXPECT_LT(GetTickCount64() - t0, 500u);
+  EXPECT_EQ(l.Pty.Receive(size_t(n) + 1, 1000).size(), size_t(n));  // exactly what it counted
 }

@@ -6,17 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/kernel/Tick.h"
+#include "support/Deadline.h"
 
 // A pseudo-terminal pair; the test holds the master.
 class TPtyPair {
@@ -66,35 +62,6 @@ class TPtyPair {
  private:
   int FMaster = -1;
   std::string FSlavePath;
-};
-
-// Ends the test program with a message when a cross-thread test has not finished in time,
-// so a lost wake-up fails the run instead of hanging it.
-class TDeadline {
- public:
-  explicit TDeadline(int ms, const char* what = "test") {
-    FThread = std::thread([this, ms, what] {
-      std::unique_lock<std::mutex> g(FLock);
-      if (!FDone.wait_for(g, std::chrono::milliseconds(ms), [this] { return FFinished; })) {
-        std::fprintf(stderr, "deadline of %d ms passed in %s\n", ms, what);
-        std::_Exit(3);
-      }
-    });
-  }
-  ~TDeadline() {
-    {
-      std::lock_guard<std::mutex> g(FLock);
-      FFinished = true;
-    }
-    FDone.notify_all();
-    FThread.join();
-  }
-
- private:
-  std::mutex FLock;
-  std::condition_variable FDone;
-  bool FFinished = false;
-  std::thread FThread;
 };
 
 // A temporary configuration home with orvelax9/dosdevices, set as XDG_CONFIG_HOME while

@@ -123,6 +123,10 @@ std::string ResolveSerialDeviceName(const std::string& name) {
   return "/dev/ttyS" + std::to_string(n - 1);  // COM0 gives /dev/ttyS-1: not found
 }
 
+std::string SerialDevicePath(const std::string& name) { return name; }
+
+bool IsNoSuchDevice(int errorCode) { return errorCode == ENOENT; }
+
 std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name) {
   return TPosixSerialDevice::Open(ResolveSerialDeviceName(name));
 }
@@ -352,7 +356,8 @@ bool TPosixSerialDevice::ClearCommError(uint32_t& errors, TComStat& stat) {
   return true;
 }
 
-int TPosixSerialDevice::Read(void* buffer, int count) {
+int TPosixSerialDevice::Read(void* buffer, int count, uint32_t) {
+  // A tty read never waits here (O_NONBLOCK): the time limit has nothing to bound.
   if (count <= 0) return 0;
   for (;;) {
     const ssize_t n = read(FFd, buffer, size_t(count));
@@ -363,8 +368,25 @@ int TPosixSerialDevice::Read(void* buffer, int count) {
   }
 }
 
-int TPosixSerialDevice::Write(const void* buffer, int count) {
-  if (count <= 0) return 0;
+int TPosixSerialDevice::Write(const void* buffer, int count, uint32_t timeoutMs, TEventObject* stop) {
+  // The tty takes what its queue has room for; wait for room until the time is up. What it
+  // took stays counted: bytes handed to the line cannot be called back.
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  const uint64_t start = GetTickCount64();
+  int done = 0;
+  while (done < count) {
+    const int n = WriteSome(bytes + done, count - done);
+    if (n < 0) return -1;
+    done += n;
+    if (done >= count) break;
+    const TRoom room = WaitForRoom(start, timeoutMs, stop);
+    if (room == TRoom::Failed) return -1;
+    if (room != TRoom::Ready) break;
+  }
+  return done;
+}
+
+int TPosixSerialDevice::WriteSome(const void* buffer, int count) {
   ssize_t n;
   do n = write(FFd, buffer, size_t(count));
   while (n < 0 && errno == EINTR);
@@ -382,18 +404,17 @@ int TPosixSerialDevice::Write(const void* buffer, int count) {
   return int(n);
 }
 
-TWritableResult TPosixSerialDevice::WaitWritable(uint32_t timeoutMs, TEventObject* stop) {
-  const uint64_t start = GetTickCount64();
+TPosixSerialDevice::TRoom TPosixSerialDevice::WaitForRoom(uint64_t start, uint32_t timeoutMs, TEventObject* stop) {
   for (;;) {
     const int wait = PollTimeout(start, timeoutMs);
     pollfd p[2] = {{FFd, POLLOUT, 0}, {stop ? stop->Handle() : -1, POLLIN, 0}};
     const int n = poll(p, stop ? 2 : 1, wait);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return TWritableResult::Failed;
+      return TRoom::Failed;
     }
-    if (n == 0) return TWritableResult::Timeout;
-    if (stop && p[1].revents) return TWritableResult::Stopped;
-    if (p[0].revents) return TWritableResult::Ready;  // also on a hang-up: Write then fails
+    if (n == 0) return TRoom::Timeout;
+    if (stop && p[1].revents) return TRoom::Stopped;
+    if (p[0].revents) return TRoom::Ready;  // also on a hang-up: the next write then fails
   }
 }

@@ -32,9 +32,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   bool SetCommMask(uint32_t mask) override;
   TCommWaitResult WaitCommEvent(uint32_t& events, TEventObject& stop) override;
   bool ClearCommError(uint32_t& errors, TComStat& stat) override;
-  int Read(void* buffer, int count) override;
-  int Write(const void* buffer, int count) override;
-  TWritableResult WaitWritable(uint32_t timeoutMs, TEventObject* stop) override;
+  int Read(void* buffer, int count, uint32_t timeoutMs) override;
+  int Write(const void* buffer, int count, uint32_t timeoutMs, TEventObject* stop) override;
 
  private:
   TPosixSerialDevice() = default;
@@ -44,6 +43,9 @@ class TPosixSerialDevice final : public TSerialDevice {
   void ArmTxWatch(bool on);
   void ModemLinesChanged();
   int DrainWaitLocked() const;
+  int WriteSome(const void* buffer, int count);
+  enum class TRoom { Ready, Timeout, Stopped, Failed };
+  TRoom WaitForRoom(uint64_t startTick, uint32_t timeoutMs, TEventObject* stop);
 
   int FFd = -1;
   int FOutFd = -1;  // a second descriptor of the tty, so "writable" is watched apart from input
