@@ -183,4 +183,42 @@ TEST_F(WindowTest, TheSampleFramesShowTheirValuesAtTheirPlaces) {
   EXPECT_NE(region(&w, w.VrJogMeterCompasKQ3), zeroHeading);
 }
 
+// The labels of fixed caption measure in the design's font as the design sizes them, so none
+// paints over a meter beyond its design rectangle (the roll label's own rectangle takes the
+// roll meter's last row, and its background covers that much by design).
+TEST_F(WindowTest, TheFixedLabelsFitTheirDesignSizesAndLeaveTheMetersAlone) {
+  MapCom(1);
+  Start("COM1\n");
+  ShowWindow();
+  TfrmAX9& w = *frmAX9;
+  const struct {
+    TLabel* Label;
+    TRect Design;
+  } fixed[] = {{w.LabelRoulis, Bounds(112, 48, 29, 13)},
+               {w.LabelTangage, Bounds(168, 144, 43, 13)},
+               {w.LabelCap, Bounds(120, 208, 19, 13)}};
+  for (const auto& f : fixed) {
+    EXPECT_LE(f.Label->Width(), f.Design.Width()) << f.Label->Name();
+    EXPECT_LE(f.Label->Height(), f.Design.Height()) << f.Label->Name();
+    EXPECT_GT(PixelsOtherThan(f.Label->BoundsRect(), ColorToRGB(clBtnFace)), 0) << f.Label->Name();
+  }
+  // A meter's pixels outside the labels' design rectangles, with the labels and without.
+  auto meterPixels = [&](const TControl* m) {
+    std::vector<TColor> px;
+    for (int y = m->Top(); y < m->Top() + m->Height(); ++y)
+      for (int x = m->Left(); x < m->Left() + m->Width(); ++x)
+        if (std::none_of(std::begin(fixed), std::end(fixed), [&](const auto& f) {
+              return x >= f.Design.Left && x < f.Design.Right && y >= f.Design.Top && y < f.Design.Bottom;
+            }))
+          px.push_back(At(x, y));
+    return px;
+  };
+  const TVrJogMeter* meters[] = {w.VrJogMeterRoulisAX9, w.VrJogMeterTangageAX9, w.VrJogMeterCompasKQ3};
+  std::vector<std::vector<TColor>> withLabels;
+  for (const TVrJogMeter* m : meters) withLabels.push_back(meterPixels(m));
+  for (const auto& f : fixed) f.Label->SetVisible(false);
+  FApp->ProcessMessages();
+  for (size_t i = 0; i < std::size(meters); ++i) EXPECT_EQ(meterPixels(meters[i]), withLabels[i]) << meters[i]->Name();
+}
+
 }  // namespace

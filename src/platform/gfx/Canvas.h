@@ -37,8 +37,9 @@ struct TClipMask;
 //     outlines the closed path with the pen as lines do: fill and outline meet without a gap.
 //   - FillRect paints the rectangle (right and bottom exclusive) with the brush only, so a
 //     clear brush paints nothing.
-//   - Text: see DrawText. Glyphs are anti-aliased in the font's colour; with a solid brush
-//     the text's cells are first filled with the brush colour.
+//   - Text: see DrawText. Glyphs are drawn in the font's colour (outline fonts anti-aliased,
+//     bitmap fonts as their pixels are); with a solid brush the text's cells are first filled
+//     with the brush colour.
 //   - Copies read the source surface and write through this canvas's clip; source pixels
 //     outside their surface are skipped.
 //

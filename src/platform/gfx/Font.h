@@ -31,9 +31,10 @@ class TFontStyles {
 // Height follows the classic rule: a negative height is the character height (the em size,
 // -11 is "11 pixels"), a positive height is the cell height (ascent plus descent, the line
 // a text occupies). Size is the same in points at 96 pixels per inch: Size 8 is Height -11.
-// The family is resolved through the system's font configuration ("MS Sans Serif", "Arial"
-// and "Tahoma" find their installed stand-ins); glyphs are rendered with grey-scale
-// anti-aliasing and cached per face and size, shared by every font that resolves alike.
+// "MS Sans Serif", "Arial" and "Tahoma" resolve to installed stand-ins with Windows' metrics
+// (MS Sans Serif is a bitmap font, drawn unsmoothed at its own size), other families through
+// the system's font configuration; outline glyphs are rendered with grey-scale anti-aliasing.
+// Glyphs are cached per face and size, shared by every font that resolves alike.
 //
 // Every setter that changes something calls OnChange with the font as sender; Assign calls
 // it once. The default is "MS Sans Serif", Height -11, clWindowText, no style.

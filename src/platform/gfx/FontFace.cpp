@@ -1,5 +1,6 @@
 // The only file that talks to fontconfig and FreeType: resolving a family to a font file,
-// sizing it by the classic height rule and rendering grey-scale glyphs into the cache.
+// sizing it by the classic height rule and rendering glyphs into the cache: grey-scale for
+// outline fonts, the bitmap's own pixels for bitmap fonts.
 #include "platform/gfx/FontFace.h"
 
 #include <fontconfig/fontconfig.h>
@@ -8,11 +9,13 @@
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_WINFONTS_H
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -21,6 +24,8 @@ struct TFontFace::TImpl {
   FT_Face Face = nullptr;
   bool FakeBold = false;
   bool FakeItalic = false;
+  bool Bitmap = false;  // a bitmap font: drawn as its pixels are, never smoothed
+  bool Ansi = false;    // glyphs indexed by Windows-1252 code, as a Windows bitmap font is
   std::unordered_map<char32_t, TGlyph> Others;
   ~TImpl() {
     if (Face) FT_Done_Face(Face);
@@ -46,13 +51,76 @@ FT_Library Library() {
 }
 
 
+// The configuration is loaded once and released at exit, so that nothing stays allocated.
+bool FontConfigReady() {
+  static const bool ready = FcInit() && std::atexit(FcFini) == 0;
+  return ready;
+}
+
+// The design's families in the files that measure as Windows' fonts do: Wine's free
+// stand-ins for MS Sans Serif (a bitmap font: bold and italic are made from the regular
+// face, as Windows makes them) and Tahoma, and Liberation Sans for Arial.
+struct TKnownFamily {
+  const char* Family;
+  const char* Files[4];  // regular, bold, italic, bold italic; nullptr: made from regular
+};
+constexpr TKnownFamily kKnownFamilies[] = {
+    {"ms sans serif", {"sserife.fon", nullptr, nullptr, nullptr}},
+    {"tahoma", {"tahoma.ttf", "tahomabd.ttf", nullptr, nullptr}},
+    {"arial",
+     {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf",
+      "LiberationSans-BoldItalic.ttf"}},
+};
+
+// Where those files may lie: the folders fontconfig knows, and Wine's own, which Debian
+// keeps apart from them.
+std::vector<std::string> FontFolders() {
+  std::vector<std::string> dirs{"/usr/share/wine/fonts", "/usr/share/fonts/truetype/liberation2",
+                                "/usr/share/fonts/truetype/liberation"};
+  if (!FontConfigReady()) return dirs;
+  if (FcStrList* list = FcConfigGetFontDirs(nullptr)) {
+    while (FcChar8* d = FcStrListNext(list)) dirs.emplace_back(reinterpret_cast<const char*>(d));
+    FcStrListDone(list);
+  }
+  return dirs;
+}
+
+std::string FindFile(const char* name) {
+  static const std::vector<std::string> dirs = FontFolders();
+  std::error_code ec;
+  for (const std::string& d : dirs) {
+    const std::filesystem::path p = std::filesystem::path(d) / name;
+    if (std::filesystem::is_regular_file(p, ec)) return p.string();
+  }
+  return {};
+}
+
+// The known file for a design family, style by style down to the regular face; no file
+// when the family is not one of them or nothing of it is installed.
+TFontFace::TFontMatch KnownFile(const std::string& family, bool bold, bool italic) {
+  TFontFace::TFontMatch m;
+  for (const TKnownFamily& k : kKnownFamilies) {
+    if (family != k.Family) continue;
+    const int wanted = (bold ? 1 : 0) + (italic ? 2 : 0);
+    for (int style : {wanted, wanted & 1, wanted & 2, 0}) {
+      if (!k.Files[style]) continue;
+      m.File = FindFile(k.Files[style]);
+      if (m.File.empty()) continue;
+      m.Bold = (style & 1) != 0;
+      m.Italic = (style & 2) != 0;
+      return m;
+    }
+  }
+  return m;
+}
+
 // fontconfig's best installed match for the family, with its aliases ("Arial" finds its
 // metric-compatible stand-in) and the default family when nothing closer exists.
 TFontFace::TFontMatch Resolve(const std::string& family, bool bold, bool italic) {
-  // The configuration is loaded once and released at exit, so that nothing stays allocated.
-  static const bool ready = FcInit() && std::atexit(FcFini) == 0;
-  TFontFace::TFontMatch m;
-  if (!ready) return m;
+  std::string lower = family;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  TFontFace::TFontMatch m = KnownFile(lower, bold, italic);
+  if (!m.File.empty() || !FontConfigReady()) return m;
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -91,6 +159,59 @@ void DesignMetrics(FT_Face f, double& ascent, double& descent) {
   if (ascent + descent <= 0) ascent = f->units_per_EM * 0.8, descent = f->units_per_EM * 0.2;
 }
 
+// A bitmap font comes in fixed sizes (a .fon file holds one face per size). Windows takes
+// the largest whose em (negative height) or cell (positive height) does not exceed the height
+// asked for, else the smallest; this opens that face with that size selected.
+FT_Face OpenBitmapSize(FT_Face first, const std::string& file, bool byCell, int wanted, int& cell) {
+  long bestFace = -1;
+  int bestStrike = 0, bestSize = 0;
+  for (long i = 0; i < first->num_faces; ++i) {
+    FT_Face f = first;
+    if (i > 0 && FT_New_Face(Library(), file.c_str(), i, &f) != 0) continue;
+    for (int s = 0; s < f->num_fixed_sizes; ++s) {
+      const FT_Bitmap_Size& b = f->available_sizes[s];
+      const int size = byCell ? b.height : int((b.y_ppem + 32) >> 6);
+      const bool better = bestFace < 0 || (size <= wanted ? bestSize > wanted || size > bestSize
+                                                          : bestSize > wanted && size < bestSize);
+      if (better) bestFace = i, bestStrike = s, bestSize = size;
+    }
+    if (f != first) FT_Done_Face(f);
+  }
+  FT_Face f = first;
+  if (bestFace > 0) {
+    FT_Done_Face(first);
+    if (FT_New_Face(Library(), file.c_str(), bestFace, &f) != 0) return nullptr;
+  }
+  FT_Select_Size(f, bestStrike);
+  cell = f->available_sizes[bestStrike].height;
+  return f;
+}
+
+// Windows-1252 for the code points it places in 0x80-0x9F; the rest of Latin-1 is itself.
+unsigned AnsiCode(char32_t cp) {
+  static constexpr char16_t k80[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                       0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+  if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) return unsigned(cp);
+  for (unsigned i = 0; i < 32; ++i)
+    if (k80[i] != 0 && k80[i] == cp) return 0x80 + i;
+  return 0;  // the font's default character
+}
+
+// A glyph's bitmap as coverage: 1-bit and few-grey bitmaps become 0 or 255 and steps between.
+void CopyCoverage(const FT_Bitmap& bm, TGlyph& g) {
+  const unsigned top = bm.pixel_mode == FT_PIXEL_MODE_MONO ? 1 : std::max(1, bm.num_grays - 1);
+  for (int y = 0; y < g.Height; ++y) {
+    const unsigned char* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+    uint8_t* out = g.Coverage.data() + size_t(y) * size_t(g.Width);
+    for (int x = 0; x < g.Width; ++x) {
+      const unsigned v = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (row[x >> 3] >> (7 - (x & 7))) & 1 : row[x];
+      out[x] = uint8_t(std::min(255u, v * 255 / top));
+    }
+  }
+}
+
 }  // namespace
 
 TFontFace::~TFontFace() = default;
@@ -116,11 +237,32 @@ void TFontFace::Open(const TFontMatch& Match, int Height, bool Bold, bool Italic
     FDescent = int(std::lround(wanted * 0.25));
     return;
   }
-  FImpl->Face = f;
   FFileName = Match.File;
   FImpl->FakeBold = Bold && !Match.Bold;
   FImpl->FakeItalic = Italic && !Match.Italic;
-  SetPixelSize(Height, wanted);
+  if (FT_IS_SCALABLE(f) || f->num_fixed_sizes == 0) {
+    FImpl->Face = f;
+    SetPixelSize(Height, wanted);
+    return;
+  }
+  int cell = 0;
+  f = OpenBitmapSize(f, Match.File, Height > 0, int(wanted), cell);
+  FImpl->Face = f;
+  FImpl->Bitmap = true;
+  if (!f) {
+    FFileName.clear();
+    FAscent = int(std::lround(wanted * 0.9));
+    FDescent = int(std::lround(wanted * 0.25));
+    return;
+  }
+  // A Windows bitmap font has no Unicode map: its glyphs are indexed by their ANSI code.
+  if (!f->charmap && f->num_charmaps > 0) FT_Set_Charmap(f, f->charmaps[0]);
+  FT_WinFNT_HeaderRec fnt;
+  FImpl->Ansi = FT_Get_WinFNT_Header(f, &fnt) == 0 && f->charmap && f->charmap->encoding == FT_ENCODING_NONE;
+  FAscent = int(f->size->metrics.ascender >> 6);
+  FDescent = std::max(0, cell - FAscent);
+  FUnderlinePos = std::max(1, FDescent / 2);
+  FStrikeOutPos = std::max(1, int(std::lround(FAscent * 0.3)));
 }
 
 // Negative height: the em is that many pixels; positive: the cell (ascent + descent) is.
@@ -157,7 +299,8 @@ TGlyph TFontFace::Render(char32_t CodePoint) {
   TGlyph g;
   FT_Face f = FImpl->Face;
   if (!f) return none;
-  if (FT_Load_Glyph(f, FT_Get_Char_Index(f, CodePoint), FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return none;
+  const FT_UInt index = FT_Get_Char_Index(f, FImpl->Ansi ? AnsiCode(CodePoint) : FT_ULong(CodePoint));
+  if (FT_Load_Glyph(f, index, FImpl->Bitmap ? FT_LOAD_DEFAULT : FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return none;
   FT_GlyphSlot slot = f->glyph;
   if (FImpl->FakeItalic && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
     const FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
@@ -172,7 +315,6 @@ TGlyph TFontFace::Render(char32_t CodePoint) {
   g.Width = int(bm.width);
   g.Height = int(bm.rows);
   g.Coverage.resize(size_t(g.Width) * size_t(g.Height));
-  for (int y = 0; y < g.Height; ++y)
-    std::copy_n(bm.buffer + ptrdiff_t(y) * bm.pitch, g.Width, g.Coverage.data() + size_t(y) * size_t(g.Width));
+  CopyCoverage(bm, g);
   return g;
 }

@@ -41,6 +41,43 @@ TEST_F(Text, DesignFontsResolveToInstalledFaces) {
   EXPECT_EQ(cell.Face().CellHeight(), 13);
 }
 
+// The design's default family is a bitmap font that measures as Windows' and is drawn as its
+// pixels are: no smoothing, and bold made by widening each glyph one pixel.
+TEST_F(Text, MsSansSerifIsTheBitmapFontWithWindowsMetrics) {
+  c.Font()->SetName("MS Sans Serif");
+  const TFontFace& face = c.Font()->Face();
+  EXPECT_NE(face.FileName().find("sserife.fon"), std::string::npos) << face.FileName();
+  EXPECT_EQ(face.CellHeight(), 13);
+  EXPECT_EQ(face.Ascent(), 11);
+  EXPECT_EQ(c.TextWidth("Roulis"), 29);
+  EXPECT_EQ(c.TextWidth("Tangage"), 43);
+  EXPECT_EQ(c.TextWidth("Cap"), 19);
+  EXPECT_EQ(c.TextWidth("\xC3\xA9"), c.TextWidth("e"));  // an ANSI font: "é" has its own glyph
+  c.TextOut(2, 2, "Roulis \xC3\xA9");
+  int ink = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const TColor p = b.PixelColor(x, y);
+      ASSERT_TRUE(p == clWhite || p == clBlack) << x << "," << y;
+      ink += p == clBlack;
+    }
+  EXPECT_GT(ink, 40);
+  c.Font()->SetStyle(TFontStyles{fsBold});
+  EXPECT_EQ(c.TextWidth("Roulis"), 29 + 6);
+  EXPECT_EQ(c.TextHeight("Roulis"), 13);
+}
+
+TEST_F(Text, ArialAndTahomaAreTheirMetricStandIns) {
+  c.Font()->SetName("Arial");
+  EXPECT_NE(c.Font()->Face().FileName().find("LiberationSans-Regular"), std::string::npos);
+  c.Font()->SetStyle(TFontStyles{fsBold});
+  EXPECT_NE(c.Font()->Face().FileName().find("LiberationSans-Bold"), std::string::npos);
+  c.Font()->SetName("Tahoma");
+  EXPECT_NE(c.Font()->Face().FileName().find("tahomabd.ttf"), std::string::npos);
+  c.Font()->SetStyle({});
+  EXPECT_NE(c.Font()->Face().FileName().find("tahoma.ttf"), std::string::npos);
+}
+
 TEST_F(Text, DrawingStaysWithinWhatIsMeasured) {
   const TSize ext = c.TextExtent("-20");
   ASSERT_GT(ext.cx, 10);
@@ -153,10 +190,11 @@ TEST(FontChange, SettersNotifyOnlyOnRealChangesAndAssignOnce) {
 
 TEST(FontChange, CanvasFontFollowsTheAssignedFont) {
   TBitmap b(10, 10);
+  const int normal = b.Canvas()->TextHeight("x");
   TFont big;
   big.SetHeight(-20);
   b.Canvas()->SetFont(&big);
-  EXPECT_GT(b.Canvas()->TextHeight("x"), 20);
+  EXPECT_GT(b.Canvas()->TextHeight("x"), normal);
   EXPECT_EQ(b.Canvas()->Font()->Height(), -20);
 }
 
