@@ -27,6 +27,15 @@ namespace {
 const char StartCommand[] = "command: 82 E6 04 35 06 00 00 74 83";
 const char WindowTitle[] = "Orvel KQ3 AX9";
 
+// The programs under test: the build's own, or installed ones named in the environment
+// (ORVEL_PROGRAM, ORVEL_SIMULATOR), so that an installation can be tried with the same tests.
+std::string FromEnvironment(const char* name, const char* built) {
+  const char* path = std::getenv(name);
+  return path && *path ? path : built;
+}
+std::string ProgramPath() { return FromEnvironment("ORVEL_PROGRAM", ORVEL_BIN); }
+std::string SimulatorPath() { return FromEnvironment("ORVEL_SIMULATOR", ORVEL_SIM_BIN); }
+
 uint64_t NowMs() {
   using namespace std::chrono;
   return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -67,7 +76,7 @@ class ProgramWithSimulator : public ::testing::Test {
   fs::path ComLink() const { return DosDevices() / "com1"; }
 
   void StartSimulator(std::vector<std::string> options) {
-    options.insert(options.begin(), {ORVEL_SIM_BIN, "--link", ComLink().string()});
+    options.insert(options.begin(), {SimulatorPath(), "--link", ComLink().string()});
     FSimulator = std::make_unique<ChildProcess>(ChildProcess::Setup{
         options, "", {}, (FRoot / "sim.out").string(), (FRoot / "sim.err").string()});
     ASSERT_TRUE(WaitUntil([&] { return fs::is_symlink(ComLink()); }, 5000)) << "no link from the simulator";
@@ -83,7 +92,7 @@ class ProgramWithSimulator : public ::testing::Test {
   void StartProgram(const std::string& ini = "1\n", std::vector<std::string> unset = {}) {
     std::ofstream(FRoot / "work/OrvelAX9.ini") << ini;
     FProgram = std::make_unique<ChildProcess>(
-        ChildProcess::Setup{{ORVEL_BIN},
+        ChildProcess::Setup{{ProgramPath()},
                             (FRoot / "work").string(),
                             {{"XDG_CONFIG_HOME", (FRoot / "config").string()},
                              {"LSAN_OPTIONS", LeakOptions()}},

@@ -50,7 +50,7 @@ class SimulatorAlone : public ::testing::Test {
 
   // Starts the simulator and opens its device; nothing is read from it unless the test does.
   void StartAndOpen(std::vector<std::string> options) {
-    options.insert(options.begin(), ORVEL_SIM_BIN);
+    options.insert(options.begin(), {ORVEL_SIM_BIN, "--print-path"});
     FSimulator = std::make_unique<ChildProcess>(
         ChildProcess::Setup{options, "", {}, (FRoot / "sim.out").string(), (FRoot / "sim.err").string()});
     std::string path;

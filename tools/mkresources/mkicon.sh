@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Renders the program icon in its two sizes: a jet seen from above, pointing right, in cyan
-# and white on a blue disc. 16-colour BMP files; fuchsia (FF00FF) marks the transparent
-# corners outside the disc.
-#   tools/mkresources/mkicon.sh [folder]   (default resources/)
+# Renders the program icon: a jet seen from above, pointing right, in cyan and white on a
+# blue disc. The program's own two sizes are 16-colour BMP files in which fuchsia (FF00FF)
+# marks the transparent corners outside the disc; the desktop's icons are PNG files with
+# those corners transparent, the 16 and 32 the same pixels as the program's, the larger
+# ones from the same drawing (the 256 pixel-doubled from the 128 master).
+#   tools/mkresources/mkicon.sh [resources folder] [desktop icons folder]
+#   (default resources/ and data/icons/)
 set -euo pipefail
 dir=${1:-"$(dirname "$0")/../../resources"}
+icons=${2:-"$(dirname "$0")/../../data/icons"}
 
 # The jet drawn on a 32 x 32 grid: fuselage, swept wings, tail planes, canopy.
 jet=(-fill '#00FFFF'
@@ -34,3 +38,23 @@ make() {  # size file
 }
 make 32 "$dir/MAINICON.bmp"
 make 16 "$dir/MAINICON16.bmp"
+
+desktop() {  # size file [source]
+  local size=$1 file=$2 source=${3:-}
+  if [ -n "$source" ]; then
+    convert "$source" -transparent '#FF00FF' PNG32:"$file"
+  else
+    make "$size" "$file.bmp" >/dev/null
+    convert "$file.bmp" -transparent '#FF00FF' PNG32:"$file"
+    rm -f "$file.bmp"
+  fi
+  echo "$file: $(identify -format '%wx%h' "$file")"
+}
+mkdir -p "$icons"
+desktop 16 "$icons/16.png" "$dir/MAINICON16.bmp"
+desktop 32 "$icons/32.png" "$dir/MAINICON.bmp"
+desktop 48 "$icons/48.png"
+desktop 64 "$icons/64.png"
+desktop 128 "$icons/128.png"
+convert "$icons/128.png" -filter point -resize 256x256 PNG32:"$icons/256.png" && rm "$icons/128.png"
+echo "$icons/256.png: $(identify -format '%wx%h' "$icons/256.png")"

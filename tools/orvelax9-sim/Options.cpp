@@ -11,8 +11,8 @@ const char kHelp[] =
     "Usage: orvelax9-sim [options]\n"
     "\n"
     "Stands in for the AX-9 attitude sensor and the KQ3 compass sensor on one serial line.\n"
-    "Opens a pseudo-terminal and prints the path of its device (the end a program opens) on\n"
-    "standard output. Logs on standard error what it receives and what it answers, one line\n"
+    "Opens a pseudo-terminal and plays the two sensors on it. Logs on standard error the\n"
+    "device's path (the end a program opens), what it receives and what it answers, one line\n"
     "each: \"line opened\", \"command: 82 E6 04 35 06 00 00 74 83\", \"ack sent\",\n"
     "\"not answered\", \"line closed\".\n"
     "\n"
@@ -26,6 +26,8 @@ const char kHelp[] =
     "  --link PATH           make PATH a symbolic link to the device (a stale link there is\n"
     "                        replaced); removed on exit. For a program that opens COM1:\n"
     "                        --link ~/.config/orvelax9/dosdevices/com1\n"
+    "  --print-path          print the device's path on standard output (once the link is\n"
+    "                        in place), for scripts that read it\n"
     "  --attitude-rate N     attitude frames per second (default 20; 0 = the AX-9 is silent)\n"
     "  --heading-rate N      heading frames per second (default 10; 0 = the KQ3 is silent)\n"
     "  --rate N|max          both rates at once; max sends attitude and heading frames back\n"
@@ -74,6 +76,7 @@ std::optional<SimOptions> ParseOptions(int argc, char** argv, int& exitCode) {
     if (a == "--no-answer") { o.NoAnswer = true; continue; }
     if (a == "--stream-at-once") { o.StreamAtOnce = true; continue; }
     if (a == "--verbose") { o.Verbose = true; continue; }
+    if (a == "--print-path") { o.PrintPath = true; continue; }
 
     if (i + 1 >= argc) return fail("unknown option or missing value: " + a);
     const char* v = argv[++i];

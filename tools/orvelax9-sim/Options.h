@@ -5,6 +5,7 @@
 
 struct SimOptions {
   std::string LinkPath;           // symbolic link to the device, made at start, removed at exit
+  bool PrintPath = false;         // the device path on standard output, for scripts
   double AttitudeRate = 20;       // frames per second; 0 = the sensor sends nothing
   double HeadingRate = 10;
   bool MaxRate = false;           // frames back to back at the line's byte rate

@@ -51,8 +51,10 @@ int main(int argc, char** argv) {
     PseudoTerminal pty;
     if (!options->LinkPath.empty()) pty.CreateLink(options->LinkPath);
     // The path goes out once the link is in place, so a reader may use either at once.
-    std::printf("%s\n", pty.DevicePath().c_str());
-    std::fflush(stdout);
+    if (options->PrintPath) {
+      std::printf("%s\n", pty.DevicePath().c_str());
+      std::fflush(stdout);
+    }
     const uint32_t seed = options->Seed ? *options->Seed : uint32_t(time(nullptr));
     LogLine("sensors on " + pty.DevicePath() +
             (options->LinkPath.empty() ? "" : " (link " + options->LinkPath + ")") + ", noise seed " +

@@ -106,7 +106,8 @@ class TFormatter {
                                                        : uint64_t(uint32_t(v));
         std::snprintf(buf, sizeof buf, hex ? "%.*llX" : "%.*llu", field.Precision < 1 ? 1 : field.Precision,
                       static_cast<unsigned long long>(mag));
-        return (field.Type == 'd' && v < 0 ? "-" : "") + std::string(buf);
+        std::string text = field.Type == 'd' && v < 0 ? "-" : "";
+        return text += buf;
       }
       case 's': {
         if (!std::holds_alternative<std::string>(a)) Fail(FPattern);

@@ -52,9 +52,9 @@ TDecimal RoundDigits(TDecimal d, int count) {
     if (i >= 0) {
       ++d.Digits[size_t(i)];
     } else {
-      d.Digits.insert(d.Digits.begin(), '1');
-      d.Digits.pop_back();
-      if (d.Digits.empty()) d.Digits = "1";
+      // All nines: one more power of ten, "1" and as many zeros as there were digits less one.
+      d.Digits = std::string(std::max<size_t>(d.Digits.size(), 1), '0');
+      d.Digits[0] = '1';
       ++d.Exponent;
     }
   }
@@ -81,7 +81,7 @@ std::string Fixed(const TDecimal& d, int decimals, char sep) {
     (pos >= 0 ? whole : fraction) += digit;
   }
   if (d.Exponent < 0) {
-    whole = "0";
+    whole.assign(1, '0');  // not = "0": g++ 12 sees a false overlap there (-Wrestrict)
     fraction = std::string(size_t(std::min(-d.Exponent - 1, decimals)), '0') + fraction;
     fraction.resize(size_t(decimals), '0');
   }
