@@ -5,9 +5,14 @@
 
 #include "app/formAX9.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/CloseRequests.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/backend/sdl2/Sdl2Backend.h"
 
 int main() {
+  // First, before the display starts threads of its own: a request to end (a signal on
+  // Linux) then reaches the program only as a close of its window.
+  TCloseRequests closeRequests;
   std::unique_ptr<TBackend> backend;
   try {
     backend = CreateSdl2Backend();
@@ -17,7 +22,12 @@ int main() {
   }
   TApplication app(std::move(backend));
   Application->Initialize();
+  closeRequests.Start([] {
+    if (TForm* form = Application->MainForm()) form->Close();
+    else Application->Terminate();
+  });
   Application->CreateForm(frmAX9);
   Application->Run();
+  closeRequests.Stop();
   return 0;
 }

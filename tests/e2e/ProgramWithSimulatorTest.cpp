@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -210,6 +211,40 @@ TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIs
   EXPECT_EQ(StartCommandsSeen(), 1);
 
   CloseAndExpectCleanExit(window);
+}
+
+// SIGTERM, SIGINT and SIGHUP ask the program to close, as its window's close button does:
+// the port is closed by the component (which then pauses 300 ms), and the program ends well
+// within a second with status 0. Killed by the signal instead, it would end at once with the
+// line closed only by its end.
+TEST_F(ProgramWithSimulator, TermIntAndHupCloseItAsItsWindowDoes) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(strsignal(sig));
+    StartSimulator({});
+    StartProgram();
+    ASSERT_NE(WaitForWindow(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // frames streaming
+
+    const uint64_t asked = NowMs();
+    FProgram->Signal(sig);
+    uint64_t lineClosed = 0;
+    while (FProgram->Running() && NowMs() - asked < 3000) {
+      if (!lineClosed && CountOf(SimulatorLog(), "line closed") == 1) lineClosed = NowMs();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(FProgram->WaitExit(100)) << "still running 3 s after the signal";
+    const uint64_t ended = NowMs();
+    EXPECT_EQ(FProgram->ExitStatus(), 0);
+    EXPECT_LT(ended - asked, 1000u);
+    ASSERT_NE(lineClosed, 0u) << "the line was still open when the program ended";
+    EXPECT_GE(ended - lineClosed, 200u) << "no pause after the port's close: not the component's close";
+
+    FSimulator->Signal(SIGTERM);
+    ASSERT_TRUE(FSimulator->WaitExit(3000));
+    FSimulator.reset();
+    FProgram.reset();
+  }
 }
 
 TEST_F(ProgramWithSimulator, WithoutAnAnswerTriesFiveTimesThenShowsTheWindow) {
