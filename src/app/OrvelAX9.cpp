@@ -7,7 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/CloseRequests.h"
 #include "platform/ui/Form.h"
-#include "platform/ui/backend/sdl2/Sdl2Backend.h"
+#include "platform/ui/backend/ScreenBackend.h"
 
 int main() {
   // First, before the display starts threads of its own: a request to end (a signal on
@@ -15,7 +15,7 @@ int main() {
   TCloseRequests closeRequests;
   std::unique_ptr<TBackend> backend;
   try {
-    backend = CreateSdl2Backend();
+    backend = CreateScreenBackend();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "OrvelAX9: cannot open the display: %s\n", e.what());
     return 1;

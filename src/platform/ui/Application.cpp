@@ -11,12 +11,14 @@ TApplication* Application = nullptr;
 TApplication::TApplication(std::unique_ptr<TBackend> backend) : TComponent(nullptr), FBackend(std::move(backend)) {
   Application = this;
   SetWakeMainThread([b = FBackend.get()] { b->Wake(); });
+  FBackend->OnModalPass = [this] { return ModalPass(); };
 }
 
 TApplication::~TApplication() {
   // Forms go first, while the backend they live on is still there.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   SetWakeMainThread(nullptr);
+  FBackend->OnModalPass = nullptr;
   if (Application == this) Application = nullptr;
 }
 
@@ -58,8 +60,14 @@ bool TApplication::ProcessPass() {
       HandleCurrentException(this);
     }
   }
+  PaintForms();
+  return worked;
+}
+
+void TApplication::PaintForms() {
   const std::vector<TForm*> forms = FForms;  // a paint may close a form
   for (TForm* f : forms) {
+    if (std::find(FForms.begin(), FForms.end(), f) == FForms.end()) continue;
     try {
       f->PaintPending();
     } catch (...) {
@@ -67,7 +75,13 @@ bool TApplication::ProcessPass() {
     }
     f->PresentDirty();
   }
-  return worked;
+}
+
+uint32_t TApplication::ModalPass() {
+  CheckSynchronize();
+  TTimerList::FireDueTimers();
+  PaintForms();
+  return SyncEvent().IsSet() ? 0 : TTimerList::TimeToNextTick();
 }
 
 void TApplication::DispatchEvent(const TBackendEvent& e) {

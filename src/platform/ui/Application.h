@@ -20,7 +20,8 @@ using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>
 // window's input events, the forms' pending paints, then the dirty rectangles to the screen.
 // When nothing is due the loop blocks until the next timer, a worker's hand-over or an
 // input event; it never spins. ProcessMessages is one pass that never blocks; it may be
-// called from inside any handler, which re-enters the loop.
+// called from inside any handler, which re-enters the loop. While a message box is up, the
+// backend's modal loop runs the hand-overs, timers and paints (where the backend can).
 class TApplication : public TComponent {
  public:
   explicit TApplication(std::unique_ptr<TBackend> backend);
@@ -65,6 +66,11 @@ class TApplication : public TComponent {
  private:
   void AfterFormCreated(TForm* form);
   bool ProcessPass();
+  // The forms' pending paints, then their dirty areas to the screen.
+  void PaintForms();
+  // A pass inside the backend's modal loop: hand-overs, timers and paints, no input; the
+  // time until it is due again.
+  uint32_t ModalPass();
   void DispatchEvent(const TBackendEvent& e);
 
   std::unique_ptr<TBackend> FBackend;

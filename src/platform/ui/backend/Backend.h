@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,4 +77,11 @@ class TBackend {
   // A cursor image registered under a number; 1-bit image and mask, as 0/1 bytes.
   virtual void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
                               const std::vector<uint8_t>& mask, int hotX, int hotY) = 0;
+
+  // What the application needs done while a modal loop of the backend runs (a message box):
+  // one pass of its work without input events (hand-overs, due timers, paints). Returns the
+  // milliseconds until it wants to run again (INFINITE: only after a Wake). Set by the
+  // application; a backend whose modal loop cannot run it leaves that work until the box is
+  // answered.
+  std::function<uint32_t()> OnModalPass;
 };

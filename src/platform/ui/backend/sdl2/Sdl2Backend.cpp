@@ -9,6 +9,7 @@
 
 #include "platform/kernel/EventObject.h"
 #include "platform/rtl/Exception.h"
+#include "platform/ui/backend/ScreenBackend.h"
 #include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
@@ -241,3 +242,4 @@ class TSdl2Backend : public TBackend {
 }  // namespace
 
 std::unique_ptr<TBackend> CreateSdl2Backend() { return std::make_unique<TSdl2Backend>(); }
+std::unique_ptr<TBackend> CreateScreenBackend() { return CreateSdl2Backend(); }
