@@ -11,6 +11,7 @@
 #include "platform/ui/backend/win32/Win32Backend.h"
 // After our headers: see Win32Api.h.
 #include "platform/ui/backend/win32/Win32Api.h"
+#include "support/Deadline.h"
 
 namespace {
 
@@ -198,6 +199,7 @@ void Drain(TBackend& backend) {
 }
 
 TEST(Win32Loop, AWakeFromAnotherThreadEndsTheWaitAtOnce) {
+  TDeadline deadline(10000, "AWakeFromAnotherThreadEndsTheWaitAtOnce");
   auto backend = CreateWin32Backend();
   Drain(*backend);
   const auto start = Clock::now();
@@ -257,6 +259,7 @@ class TBoxAnswerer {
 };
 
 TEST_F(Win32Window, TheModalPassRunsWhileTheBoxIsUpOnTimeAndOnWake) {
+  TDeadline deadline(20000, "TheModalPassRunsWhileTheBoxIsUpOnTimeAndOnWake");
   Open("Orvel modal test");
   std::atomic<int> passes{0};
   std::atomic<bool> woken{false};
@@ -292,6 +295,7 @@ TEST_F(Win32Window, TheModalPassRunsWhileTheBoxIsUpOnTimeAndOnWake) {
 }
 
 TEST(Win32MessageBox, WithoutAVisibleWindowTheBoxHasNoOwnerAndShowsItsText) {
+  TDeadline deadline(20000, "WithoutAVisibleWindowTheBoxHasNoOwnerAndShowsItsText");
   auto backend = CreateWin32Backend();
   std::wstring text;
   HWND owner = reinterpret_cast<HWND>(1);
