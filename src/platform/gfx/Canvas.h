@@ -27,11 +27,15 @@ struct TClipMask;
 //
 // The rules of the primitives:
 //   - MoveTo/LineTo and Polyline paint the start point of each segment and leave its end point;
-//     PenPos follows the path.
+//     PenPos follows the path. A step that falls exactly half-way between two pixels takes
+//     the one GDI takes for that direction. A dotted pattern starts afresh with each LineTo
+//     and runs on along a polyline or an outline.
 //   - Rectangle and Ellipse take a bounding box whose right and bottom edges lie outside:
 //     Rectangle(0, 0, 10, 5) covers columns 0-9 and rows 0-4, its outline on the outermost
 //     ones; the ellipse is inscribed in the same box. Both are filled with the brush (unless
-//     clear) and outlined with the pen (unless psClear), the outline inside the box.
+//     clear) and outlined with the pen (unless psClear), the outline inside the box. As GDI
+//     draws them: a 1 by 1 box draws nothing, and without a pen the fill leaves the right
+//     column and bottom row out; the pen's mode applies to the fill as well.
 //   - Polygon fills with the brush by the alternate (even-odd) rule, its points being pixel
 //     centres as they are for lines (left and top edges in, right and bottom edges out), then
 //     outlines the closed path with the pen as lines do: fill and outline meet without a gap.
@@ -63,8 +67,8 @@ class TCanvas {
   TRect ClipRect() const;
   // Narrows the clip to R (canvas coordinates).
   void IntersectClipRect(const TRect& R);
-  // Narrows drawing to the inside of the polygon (canvas coordinates, alternate fill rule),
-  // on top of the clip rectangle, until RemoveClipRegion.
+  // Narrows drawing to the inside of the polygon (canvas coordinates, alternate fill rule,
+  // the same pixels as Polygon fills), on top of the clip rectangle, until RemoveClipRegion.
   void ClipToPolygon(std::span<const TPoint> Points);
   void RemoveClipRegion();
   bool HasClipRegion() const { return FMask != nullptr; }
@@ -114,10 +118,11 @@ class TCanvas {
   void Draw(int X, int Y, const TGraphic& Graphic);
   // The picture scaled onto R.
   void StretchDraw(const TRect& R, const TGraphic& Graphic);
-  // Copies SourceRect of Source (its canvas coordinates) onto Dest, scaled (nearest pixel)
-  // when the sizes differ. A rectangle whose second corner lies left of or above its first
-  // mirrors the copy along that axis; the pixels covered are those of the rectangle with its
-  // corners put in order.
+  // Copies SourceRect of Source (its canvas coordinates) onto Dest, scaled when the sizes
+  // differ (GDI's choice of pixels: whole rows and columns repeated or dropped). A rectangle
+  // whose second corner lies left of or above its first mirrors the copy along that axis and
+  // covers, along it, the pixels from the second corner + 1 to the first (as GDI takes a
+  // negative extent): Dest from x = 8 to x = 2 covers columns 3-8.
   void CopyRect(const TRect& Dest, const TCanvas& Source, const TRect& SourceRect);
   // The key-colour copy: SourceRect of Bitmap onto Dest, scaled and mirrored as CopyRect.
   // Source pixels of KeyColor (a system colour is resolved) are left out under a clear brush
@@ -140,7 +145,6 @@ class TCanvas {
   TBrush FBrush;
   std::unique_ptr<TFont> FFont;
   TPoint FPenPos;
-  int FDotPhase = 0;  // where a dotted pen is in its pattern along the current path
   int FLockCount = 0;
   std::recursive_mutex FLock;
 };

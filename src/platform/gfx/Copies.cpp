@@ -16,19 +16,36 @@ struct TSource {
   int Stride = 0;
 };
 
-TRect Ordered(const TRect& r) {
-  return Rect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
-              std::max(r.Top, r.Bottom));
+// The pixels a copy's rectangle covers: along an axis whose second corner lies before its
+// first, those from the second + 1 to the first, as GDI takes a negative extent.
+TRect Covered(const TRect& r) {
+  TRect o = r;
+  if (r.Right < r.Left) o.Left = r.Right + 1, o.Right = r.Left + 1;
+  if (r.Bottom < r.Top) o.Top = r.Bottom + 1, o.Bottom = r.Top + 1;
+  return o;
 }
 
-// The source coordinate for each destination step: nearest pixel centre, mirrored on request.
-std::vector<int> MapAxis(int destFrom, int destTo, int destLen, int srcFrom, int srcLen, bool mirror) {
-  std::vector<int> map;
-  map.reserve(size_t(std::max(0, destTo - destFrom)));
-  for (int i = destFrom; i < destTo; ++i) {
-    long long j = (2LL * i + 1) * srcLen / (2LL * destLen);
-    if (mirror) j = srcLen - 1 - j;
-    map.push_back(srcFrom + int(j));
+// For each of a destination's d pixels, counted from its first corner, the one of the source's
+// s pixels it shows, counted from the source's first corner: GDI walks the two axes as a
+// Bresenham line through the pixel centres. Where it shrinks, a destination row shows the
+// first source row that falls on it, and a destination column the last source column.
+std::vector<int> AxisMap(int s, int d, bool last) {
+  std::vector<int> map(size_t(std::max(0, d)), 0);
+  if (s <= d) {
+    long long err = 3LL * s - 2LL * d;
+    for (int i = 0, j = 0; i < d; ++i) {
+      map[size_t(i)] = j;
+      if (err > 0) ++j, err += 2LL * s - 2LL * d;
+      else err += 2LL * s;
+    }
+    return map;
+  }
+  long long err = 3LL * d - 2LL * s;
+  bool fresh = true;
+  for (int j = 0, i = 0; j < s && i < d; ++j) {
+    if (fresh || last) map[size_t(i)] = j, fresh = false;
+    if (err > 0) ++i, fresh = true, err += 2LL * d - 2LL * s;
+    else err += 2LL * d;
   }
   return map;
 }
@@ -37,14 +54,27 @@ std::vector<int> MapAxis(int destFrom, int destTo, int destLen, int srcFrom, int
 // put(dst, src) writes one pixel.
 template <typename Put>
 void StretchCopy(const TRaster& r, const TRect& dest, const TSource& src, const TRect& sr, Put&& put) {
-  const TRect d = Ordered(dest), s = Ordered(sr);
+  const TRect d = Covered(dest), s = Covered(sr);
   if (r.Empty() || d.IsEmpty() || s.IsEmpty() || !src.Pixels) return;
   const TRect vis = IntersectRect(d, r.Clip);
   if (vis.IsEmpty()) return;
-  const bool mirrorX = (dest.Right < dest.Left) != (sr.Right < sr.Left);
-  const bool mirrorY = (dest.Bottom < dest.Top) != (sr.Bottom < sr.Top);
-  const std::vector<int> xs = MapAxis(vis.Left - d.Left, vis.Right - d.Left, d.Width(), s.Left, s.Width(), mirrorX);
-  const std::vector<int> ys = MapAxis(vis.Top - d.Top, vis.Bottom - d.Top, d.Height(), s.Top, s.Height(), mirrorY);
+  // Source coordinates for the visible columns and rows, each axis walked from the first
+  // corners, so that a reversed rectangle mirrors the copy.
+  auto axis = [](int visFrom, int visTo, int dFirst, bool dBack, int sFirst, bool sBack, int sLen, int dLen,
+                 bool last) {
+    const std::vector<int> map = AxisMap(sLen, dLen, last);
+    std::vector<int> out;
+    out.reserve(size_t(std::max(0, visTo - visFrom)));
+    for (int v = visFrom; v < visTo; ++v) {
+      const int j = map[size_t(dBack ? dFirst - v : v - dFirst)];
+      out.push_back(sBack ? sFirst - j : sFirst + j);
+    }
+    return out;
+  };
+  const std::vector<int> xs = axis(vis.Left, vis.Right, dest.Left, dest.Right < dest.Left, sr.Left,
+                                   sr.Right < sr.Left, s.Width(), d.Width(), true);
+  const std::vector<int> ys = axis(vis.Top, vis.Bottom, dest.Top, dest.Bottom < dest.Top, sr.Top,
+                                   sr.Bottom < sr.Top, s.Height(), d.Height(), false);
   for (int row = 0; row < vis.Height(); ++row) {
     const int sy = ys[size_t(row)], y = vis.Top + row;
     if (sy < 0 || sy >= src.Height) continue;

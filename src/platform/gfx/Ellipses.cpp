@@ -1,37 +1,48 @@
-// Ellipses inscribed in a bounding box whose right and bottom edges lie outside.
+// Ellipses inscribed in a bounding box whose right and bottom edges lie outside, traced as
+// GDI traces them: a closed path of neighbouring pixels (a midpoint walk of the first quadrant,
+// mirrored), filled row by row between its ends, then outlined with the pen.
 #include <algorithm>
-#include <cmath>
+#include <vector>
 
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Raster.h"
 
 namespace {
 
-// The columns [x0, x1) of row y whose pixel centres lie inside the ellipse of box, or an
-// empty span. Worked in doubled coordinates so that the result is exactly symmetric.
-struct TSpan {
-  int x0 = 0, x1 = 0;
-};
+// The outline's pixels for the quadrant right of and below the centre of a w by h box, from
+// the right end of the middle row down to the bottom, relative to the box.
+std::vector<TPoint> FirstQuadrant(int w, int h) {
+  const long long a = w - 1, b = h - 1;
+  const long long asq = 8 * a * a, bsq = 8 * b * b;
+  long long dx = 4 * b * b * (1 - a), dy = 4 * a * a * (1 + b % 2);
+  long long err = dx + dy + a * a * (b % 2);
+  std::vector<TPoint> pts;
+  TPoint p{int(a), h / 2};
+  while (p.X >= w / 2) {
+    const long long e2 = 2 * err;
+    pts.push_back(p);
+    if (e2 >= dx) --p.X, err += dx += bsq;
+    if (e2 <= dy) ++p.Y, err += dy += asq;
+  }
+  return pts;
+}
 
-TSpan EllipseRow(const TRect& box, int y) {
-  using LD = long double;  // exact for boxes up to some 60000 pixels wide and high
-  const long long a = box.Width(), b = box.Height();
-  if (a <= 0 || b <= 0 || y < box.Top || y >= box.Bottom) return {};
-  const long long ry = 2LL * y + 1 - box.Top - box.Bottom;  // doubled offset from the centre
-  const LD bb = LD(b) * LD(b);
-  const LD room = LD(a) * LD(a) * (bb - LD(ry) * LD(ry));  // m^2 * b^2 must not exceed it
-  if (room < 0) return {};
-  // The largest doubled offset m of the right parity with m^2 * b^2 <= room: doubled x
-  // offsets are odd for an even width and even for an odd one.
-  const long long parity = (a % 2 == 0) ? 1 : 0;
-  long long m = (long long)std::sqrt(room / bb);
-  while (m > 0 && LD(m) * LD(m) * bb > room) --m;
-  while (LD(m + 1) * LD(m + 1) * bb <= room) ++m;
-  if ((m % 2) != parity) --m;
-  if (m < 0) return {};
-  // x = (m_x + Left + Right - 1) / 2 for the doubled offsets -m .. m.
-  const long long sum = (long long)box.Left + box.Right - 1;
-  return TSpan{int((-m + sum) / 2), int((m + sum) / 2 + 1)};
+// The whole outline, in box coordinates: the quadrant mirrored left and up, each middle
+// point once.
+std::vector<TPoint> Outline(int w, int h) {
+  std::vector<TPoint> q = FirstQuadrant(w, h);
+  for (TPoint& p : q) p.Y = h - 1 - p.Y;  // the upper right quadrant, from the middle up
+  std::vector<TPoint> half(q);
+  for (size_t i = q.size(); i-- > 0;) {
+    if (i == q.size() - 1 && w % 2 && q[i].X == w - 1 - q[i].X) continue;
+    half.push_back(TPoint{w - 1 - q[i].X, q[i].Y});
+  }
+  std::vector<TPoint> all(half);
+  for (size_t i = half.size(); i-- > 0;) {
+    if (i == half.size() - 1 && h % 2 && half[i].Y == h - 1 - half[i].Y) continue;
+    all.push_back(TPoint{half[i].X, h - 1 - half[i].Y});
+  }
+  return all;
 }
 
 }  // namespace
@@ -39,22 +50,30 @@ TSpan EllipseRow(const TRect& box, int y) {
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   const TRaster r(*this);
   if (r.Empty()) return;
-  const TRect box = r.ToSurface(Rect(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)));
-  const int w = FPen.Style() == psClear ? 0 : FPen.Width();
-  const TRect inner{box.Left + w, box.Top + w, box.Right - w, box.Bottom - w};
-  const uint32_t ink = ColorToPixel(FPen.Color()), fill = ColorToPixel(FBrush.Color());
-  const int top = std::max(box.Top, r.Clip.Top), bottom = std::min(box.Bottom, r.Clip.Bottom);
-  for (int y = top; y < bottom; ++y) {
-    const TSpan o = EllipseRow(box, y);
-    if (o.x1 <= o.x0) continue;
-    const TSpan i = inner.IsEmpty() ? TSpan{} : EllipseRow(inner, y);
-    if (i.x1 <= i.x0) {
-      if (w > 0) r.Span(y, o.x0, o.x1, ink, FPen.Mode());
-      else if (FBrush.Style() == bsSolid) r.Span(y, o.x0, o.x1, fill);
-      continue;
-    }
-    if (FBrush.Style() == bsSolid) r.Span(y, i.x0, i.x1, fill);
-    r.Span(y, o.x0, i.x0, ink, FPen.Mode());
-    r.Span(y, i.x1, o.x1, ink, FPen.Mode());
+  const int left = std::min(X1, X2), top = std::min(Y1, Y2);
+  const int w = std::abs(X2 - X1), h = std::abs(Y2 - Y1);
+  if (w == 0 || h == 0) return;
+  if (w <= 2 || h <= 2) {  // too small to round
+    Rectangle(X1, Y1, X2, Y2);
+    return;
   }
+  std::vector<TPoint> path = Outline(w, h);
+  for (TPoint& p : path) p = TPoint{p.X + left, p.Y + top};
+  if (FBrush.Style() == bsSolid) {
+    std::vector<int> lo(size_t(h), w + left), hi(size_t(h), left - 1);
+    for (const TPoint& p : path) {
+      const size_t row = size_t(p.Y - top);
+      lo[row] = std::min(lo[row], p.X);
+      hi[row] = std::max(hi[row], p.X);
+    }
+    const uint32_t fill = ColorToPixel(FBrush.Color());
+    for (int y = 0; y < h; ++y)
+      if (hi[size_t(y)] >= lo[size_t(y)]) {
+        const TPoint a = r.ToSurface(lo[size_t(y)], top + y);
+        r.Span(a.Y, a.X, a.X + hi[size_t(y)] - lo[size_t(y)] + 1, fill, FPen.Mode());
+      }
+  }
+  if (FPen.Style() == psClear) return;
+  path.push_back(path.front());
+  Polyline(path);
 }

@@ -6,6 +6,9 @@
 
 namespace {
 
+// A dotted pen's pattern, as GDI's cosmetic dots: 3 pixels on, 3 off, along the path.
+constexpr int kDotCycle = 6;
+
 bool XMajor(TPoint a, TPoint b) { return std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y); }
 
 // A wide pen is solid and square-capped: a run of w pixels across the line at every step, the
@@ -37,7 +40,7 @@ void StrokeThin(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a
   const bool xMajor = XMajor(a, b);
   const int lo = xMajor ? r.Clip.Left : r.Clip.Top, hi = xMajor ? r.Clip.Right : r.Clip.Bottom;
   ForEachLinePixel(a, b, lo, hi, 0, 0, [&](int x, int y, int k) {
-    if (!dotted || (phase + k) % 2 == 0) r.Plot(x, y, ink, pen.Mode());
+    if (!dotted || (phase + k) % kDotCycle < kDotCycle / 2) r.Plot(x, y, ink, pen.Mode());
     else if (fillGaps) r.Plot(x, y, gap);
   });
 }
@@ -48,25 +51,21 @@ void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoin
   else StrokeThin(r, pen, brush, a, b, phase);
 }
 
-// Steps along a segment, modulo the dotted pattern's length of 2.
+// Steps along a segment, modulo the dotted pattern's length.
 int SegmentPhase(TPoint a, TPoint b) {
-  return int(std::max(std::llabs((long long)b.X - a.X), std::llabs((long long)b.Y - a.Y)) % 2);
+  return int(std::max(std::llabs((long long)b.X - a.X), std::llabs((long long)b.Y - a.Y)) % kDotCycle);
 }
 
 }  // namespace
 
-void TCanvas::MoveTo(int X, int Y) {
-  FPenPos = TPoint{X, Y};
-  FDotPhase = 0;
-}
+void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 
+// Each line starts a dotted pen's pattern afresh, as GDI does; a polyline carries it on.
 void TCanvas::LineTo(int X, int Y) {
-  const TPoint to{X, Y};
   const TRaster r(*this);
   if (!r.Empty() && FPen.Style() != psClear)
-    StrokeSegment(r, FPen, FBrush, r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y), FDotPhase);
-  FDotPhase = (FDotPhase + SegmentPhase(FPenPos, to)) % 2;
-  FPenPos = to;
+    StrokeSegment(r, FPen, FBrush, r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y), 0);
+  FPenPos = TPoint{X, Y};
 }
 
 void TCanvas::Polyline(std::span<const TPoint> Points) {
@@ -76,6 +75,6 @@ void TCanvas::Polyline(std::span<const TPoint> Points) {
   for (size_t i = 1; i < Points.size(); ++i) {
     const TPoint a = Points[i - 1], b = Points[i];
     StrokeSegment(r, FPen, FBrush, r.ToSurface(a.X, a.Y), r.ToSurface(b.X, b.Y), phase);
-    phase = (phase + SegmentPhase(a, b)) % 2;
+    phase = (phase + SegmentPhase(a, b)) % kDotCycle;
   }
 }

@@ -5,7 +5,7 @@ enum TPenStyle { psSolid, psDot, psClear };
 // How a pen pixel meets the surface: replace it, invert it, or xor the pen colour into it.
 enum TPenMode { pmCopy, pmNot, pmXor };
 
-// The canvas's pen: outlines and lines. A dotted pen paints every other pixel along the
+// The canvas's pen: outlines and lines. A dotted pen paints 3 pixels on and 3 off along the
 // path (the gaps take the brush colour when the brush is solid); a pen wider than 1 is
 // always solid.
 class TPen {

@@ -36,7 +36,7 @@ void TCanvas::ClipToPolygon(std::span<const TPoint> Points) {
   mask->Inside.assign(size_t(mask->Bounds.Width()) * size_t(mask->Bounds.Height()), 0);
   const std::vector<TPoint> pts = ToSurface(r, Points);
   const TRect b = mask->Bounds;
-  ForEachPolygonSpan(pts, b.Top, b.Bottom, 0.5, [&](int y, int x0, int x1) {
+  ForEachPolygonSpan(pts, b.Top, b.Bottom, 0.0, [&](int y, int x0, int x1) {
     for (int x = std::max(x0, b.Left); x < std::min(x1, b.Right); ++x)
       if (!FMask || FMask->Contains(x, y)) mask->Inside[size_t(y - b.Top) * size_t(b.Width()) + size_t(x - b.Left)] = 1;
   });

@@ -46,9 +46,14 @@ void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long
   long long k0 = -before, k1 = n + after;
   if (sMaj > 0) k0 = std::max(k0, lo - start), k1 = std::min(k1, hi - start);
   else k0 = std::max(k0, start - (hi - 1)), k1 = std::min(k1, start - lo + 1);
+  // GDI's octants, numbered clockwise from +x with y down: in 3, 5, 6 and 8 a minor step that
+  // falls exactly half-way goes towards the end point, in the others towards the start.
+  const int octant = dy > 0 ? (dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3))
+                            : (dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7));
+  const long long half = (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? n : n - 1;
   for (long long k = k0; k < k1; ++k) {
-    // The minor coordinate of step k, rounded to the nearest pixel (half steps round up).
-    const long long num = 2 * k * minor + n, den = 2 * n;
+    // The minor coordinate of step k, rounded to the nearest pixel, ties as above.
+    const long long num = 2 * k * minor + half, den = 2 * n;
     const long long m = num >= 0 ? num / den : -((-num + den - 1) / den);
     const long long maj = start + sMaj * k;
     const long long min = (xMajor ? a.Y : a.X) + sMin * m;

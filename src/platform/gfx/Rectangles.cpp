@@ -35,21 +35,26 @@ void Frame(const TRaster& r, const TRect& box, int w, uint32_t pixel, TPenMode m
 
 }  // namespace
 
+// As GDI: the outline is the closed path through the outermost pixels, which a 1 by 1 box
+// does not have; the fill lies inside it, and without a pen it leaves the right and bottom
+// edges out as well. Pen modes apply to the fill too.
 void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   const TRaster r(*this);
   if (r.Empty()) return;
   const TRect box = r.ToSurface(Rect(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)));
+  if (box.IsEmpty()) return;
   const bool outline = FPen.Style() != psClear;
   const int w = outline ? FPen.Width() : 0;
+  const int lead = w > 1 ? w : (w + 1) / 2, trail = w > 1 ? w : 1 + w / 2;
   if (FBrush.Style() == bsSolid)
-    FillBox(r, Rect(box.Left + w, box.Top + w, box.Right - w, box.Bottom - w), ColorToPixel(FBrush.Color()));
-  if (!outline || box.IsEmpty()) return;
+    FillBox(r, Rect(box.Left + lead, box.Top + lead, box.Right - trail, box.Bottom - trail),
+            ColorToPixel(FBrush.Color()), FPen.Mode());
+  if (!outline || (box.Width() == 1 && box.Height() == 1)) return;
   if (FPen.Style() == psDot && w == 1) {  // a dotted frame follows the path like a polyline
     const TRect b = OffsetRect(box, -FOrigin.X, -FOrigin.Y);
-    const TPoint path[] = {{b.Left, b.Top}, {b.Right - 1, b.Top}, {b.Right - 1, b.Bottom - 1},
-                           {b.Left, b.Bottom - 1}, {b.Left, b.Top}};
+    const TPoint path[] = {{b.Right - 1, b.Top}, {b.Left, b.Top}, {b.Left, b.Bottom - 1},
+                           {b.Right - 1, b.Bottom - 1}, {b.Right - 1, b.Top}};
     Polyline(path);
-    if (box.Width() == 1 || box.Height() == 1) SetPixel(b.Right - 1, b.Bottom - 1, FPen.Color());
     return;
   }
   Frame(r, box, w, ColorToPixel(FPen.Color()), FPen.Mode());

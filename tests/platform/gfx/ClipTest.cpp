@@ -63,13 +63,15 @@ TEST(Clip, TriangleRegionKeepsDrawingToItsInsideUntilRemoved) {
   TBitmap b(16, 16);
   Fill(b, clWhite);
   TCanvas& c = *b.Canvas();
-  const TPoint tri[] = {{0, 0}, {0, 16}, {16, 0}};  // the upper-left half
+  // The upper-left half: as GDI's polygon regions, the points are pixel centres with the
+  // left and top edges in, so the diagonal's pixels x + y == 15 belong to it.
+  const TPoint tri[] = {{0, 0}, {0, 16}, {16, 0}};
   c.ClipToPolygon(tri);
   EXPECT_TRUE(c.HasClipRegion());
   c.Brush()->SetColor(clRed);
   c.FillRect(Rect(0, 0, 16, 16));
   for (int y = 0; y < 16; ++y)
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(b.PixelColor(x, y), x + y < 15 ? clRed : clWhite) << x << "," << y;
+    for (int x = 0; x < 16; ++x) EXPECT_EQ(b.PixelColor(x, y), x + y < 16 ? clRed : clWhite) << x << "," << y;
 
   c.RemoveClipRegion();
   c.Brush()->SetColor(clBlue);

@@ -41,14 +41,17 @@ TEST(Copy, ReversedDestinationMirrorsTheCopy) {
   const TBitmap& src = *holder;
   TBitmap dst(8, 6);
   Fill(dst, clWhite);
-  // Second corner left of the first: mirrored left to right, over columns 1-4.
+  // Second corner left of the first: mirrored left to right over the columns from the
+  // second corner + 1 to the first, 2-5, as GDI takes a negative width.
   dst.Canvas()->CopyRect(Rect(5, 0, 1, 3), *src.Canvas(), Rect(0, 0, 4, 3));
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(Red(dst, 1 + x, y), 3 - x + 10 * y);
-  EXPECT_EQ(Extent(dst, clWhite), Rect(1, 0, 5, 3));
-  // Second corner above the first, and scaled: upside down at twice the size.
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Red(dst, 2 + x, y), 3 - x + 10 * y);
+  EXPECT_EQ(Extent(dst, clWhite), Rect(2, 0, 6, 3));
+  // Second corner above the first, and scaled: upside down at twice the size, rows 1-6 of
+  // which the picture holds 1-5.
   TBitmap big(8, 6);
-  big.Canvas()->CopyRect(Rect(0, 6, 8, 0), *src.Canvas(), Rect(0, 0, 4, 3));
+  Fill(big, clWhite);
+  big.Canvas()->CopyRect(Rect(0, 5, 8, -1), *src.Canvas(), Rect(0, 0, 4, 3));
   for (int y = 0; y < 6; ++y)
     for (int x = 0; x < 8; ++x) EXPECT_EQ(Red(big, x, y), x / 2 + 10 * (2 - y / 2)) << x << "," << y;
 }
@@ -92,7 +95,7 @@ TEST(Copy, KeyCopyScalesAndMirrors) {
   TBitmap dst(6, 4);
   Fill(dst, clWhite);
   dst.Canvas()->Brush()->SetStyle(bsClear);
-  dst.Canvas()->BrushCopy(Rect(6, 0, 0, 4), src, Rect(0, 0, 3, 2), clSilver);
+  dst.Canvas()->BrushCopy(Rect(5, 0, -1, 4), src, Rect(0, 0, 3, 2), clSilver);
   // Mirrored: the blue pixel of column 1 stays in the middle, that of column 2 goes left.
   EXPECT_EQ(Picture(dst, clBlue), "..##..\n..##..\n##....\n##....\n");
 }

@@ -5,7 +5,7 @@
 namespace {
 
 struct Lines : ::testing::Test {
-  TBitmap b{12, 12};
+  TBitmap b{16, 12};
   TCanvas& c = *b.Canvas();
   void SetUp() override {
     Fill(b, clWhite);
@@ -45,28 +45,36 @@ TEST_F(Lines, PolylineJoinsWithoutGapsAndLeavesItsLastPoint) {
   EXPECT_EQ(b.PixelColor(1, 6), clWhite);
 }
 
-TEST_F(Lines, DottedPenPaintsEveryOtherPixelAndFillsGapsOnlyUnderASolidBrush) {
+// GDI's cosmetic dots: 3 pixels on, 3 off.
+TEST_F(Lines, DottedPenPaintsThreeOnThreeOffAndFillsGapsOnlyUnderASolidBrush) {
   c.Pen()->SetStyle(psDot);
   c.Brush()->SetStyle(bsClear);
   c.MoveTo(0, 2);
   c.LineTo(10, 2);
-  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 2), x % 2 ? clWhite : clBlack) << x;
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 2), x % 6 < 3 ? clBlack : clWhite) << x;
 
   c.Brush()->SetColor(clRed);  // makes the brush solid: its colour goes into the gaps
   c.MoveTo(0, 5);
   c.LineTo(10, 5);
-  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 5), x % 2 ? clRed : clBlack) << x;
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(b.PixelColor(x, 5), x % 6 < 3 ? clBlack : clRed) << x;
 }
 
-TEST_F(Lines, DottedPatternRunsOnAcrossTheCornersOfAPath) {
+// A polyline carries the pattern round its corners; each LineTo starts it afresh.
+TEST_F(Lines, DottedPatternRunsOnAlongAPolylineAndRestartsAtEachLine) {
   c.Pen()->SetStyle(psDot);
   c.Brush()->SetStyle(bsClear);
-  c.MoveTo(0, 0);
-  c.LineTo(3, 0);  // on, off, on; the next segment starts "off"
-  c.LineTo(3, 4);
-  EXPECT_EQ(b.PixelColor(3, 0), clWhite);
-  EXPECT_EQ(b.PixelColor(3, 1), clBlack);
-  EXPECT_EQ(b.PixelColor(3, 2), clWhite);
+  const TPoint path[] = {{0, 0}, {4, 0}, {4, 6}};  // 4 steps: on on on off; then off off on on
+  c.Polyline(path);
+  EXPECT_EQ(b.PixelColor(4, 0), clWhite);
+  EXPECT_EQ(b.PixelColor(4, 1), clWhite);
+  EXPECT_EQ(b.PixelColor(4, 2), clBlack);
+  EXPECT_EQ(b.PixelColor(4, 3), clBlack);
+  c.MoveTo(10, 0);
+  c.LineTo(14, 0);
+  c.LineTo(14, 6);
+  EXPECT_EQ(b.PixelColor(14, 0), clBlack);
+  EXPECT_EQ(b.PixelColor(14, 2), clBlack);
+  EXPECT_EQ(b.PixelColor(14, 3), clWhite);
 }
 
 TEST_F(Lines, WidePenCoversItsWidthAcrossTheLineAndSquareCapsBothEnds) {

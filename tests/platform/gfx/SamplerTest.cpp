@@ -198,7 +198,7 @@ TEST(Sampler, WritesThePictureOfEveryPrimitive) {
       {308, 22, face, "outside the triangle"},
       {375, 22, clYellow, "a point of the star"},
       {424, 33, face, "inside the clear rectangle"},
-      {404, 18, clBlack, "the dotted rectangle's corner"},
+      {443, 18, clBlack, "the dotted rectangle's first corner, where its path starts"},
       {453, 30, clWhite, "the lamp's ring, upper-left half"},
       {474, 30, clGray, "the lamp's ring, lower-right half"},
       {464, 30, clRed, "the lamp's core"},

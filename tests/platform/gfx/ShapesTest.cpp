@@ -27,11 +27,17 @@ TEST_F(Shapes, RectangleWithAClearBrushOrAClearPen) {
   c.Brush()->SetStyle(bsClear);
   c.Rectangle(2, 2, 8, 8);
   EXPECT_TRUE(All(b, Rect(3, 3, 7, 7), clWhite));
+  // Without a pen GDI leaves the right and bottom edges out of the fill too.
   c.Pen()->SetStyle(psClear);
   c.Brush()->SetColor(clBlue);
   c.Rectangle(10, 10, 14, 14);
-  EXPECT_EQ(Extent(b, clWhite), Rect(2, 2, 14, 14));
-  EXPECT_TRUE(All(b, Rect(10, 10, 14, 14), clBlue));
+  EXPECT_EQ(Extent(b, clWhite), Rect(2, 2, 13, 13));
+  EXPECT_TRUE(All(b, Rect(10, 10, 13, 13), clBlue));
+  // A 1 by 1 box has no outline and no inside: nothing at all.
+  c.Pen()->SetStyle(psSolid);
+  c.Rectangle(16, 16, 17, 17);
+  c.Ellipse(16, 16, 17, 17);
+  EXPECT_EQ(Extent(b, clWhite), Rect(2, 2, 13, 13));
 }
 
 TEST_F(Shapes, DottedFrameAlternatesAlongItsEdges) {
@@ -39,7 +45,8 @@ TEST_F(Shapes, DottedFrameAlternatesAlongItsEdges) {
   c.Brush()->SetStyle(bsClear);
   c.Rectangle(0, 0, 8, 6);
   EXPECT_EQ(Extent(b, clWhite), Rect(0, 0, 8, 6));
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(b.PixelColor(x, 0), x % 2 ? clWhite : clBlack) << x;
+  // The path starts at the top right corner and runs left, 3 on and 3 off.
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(b.PixelColor(7 - x, 0), x % 6 < 3 ? clBlack : clWhite) << x;
   EXPECT_TRUE(All(b, Rect(1, 1, 7, 5), clWhite));
 }
 
