@@ -62,11 +62,12 @@ void StretchCopy(const TRaster& r, const TRect& dest, const TSource& src, const 
   // corners, so that a reversed rectangle mirrors the copy.
   auto axis = [](int visFrom, int visTo, int dFirst, bool dBack, int sFirst, bool sBack, int sLen, int dLen,
                  bool last) {
-    const std::vector<int> map = AxisMap(sLen, dLen, last);
+    const std::vector<int> map = sLen == dLen ? std::vector<int>{} : AxisMap(sLen, dLen, last);
     std::vector<int> out;
     out.reserve(size_t(std::max(0, visTo - visFrom)));
     for (int v = visFrom; v < visTo; ++v) {
-      const int j = map[size_t(dBack ? dFirst - v : v - dFirst)];
+      const int i = dBack ? dFirst - v : v - dFirst;
+      const int j = map.empty() ? i : map[size_t(i)];  // the same size: pixel for pixel
       out.push_back(sBack ? sFirst - j : sFirst + j);
     }
     return out;

@@ -50,30 +50,41 @@ std::vector<TPoint> Outline(int w, int h) {
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   const TRaster r(*this);
   if (r.Empty()) return;
-  const int left = std::min(X1, X2), top = std::min(Y1, Y2);
   const int w = std::abs(X2 - X1), h = std::abs(Y2 - Y1);
   if (w == 0 || h == 0) return;
   if (w <= 2 || h <= 2) {  // too small to round
     Rectangle(X1, Y1, X2, Y2);
     return;
   }
-  std::vector<TPoint> path = Outline(w, h);
-  for (TPoint& p : path) p = TPoint{p.X + left, p.Y + top};
+  const TPoint o = r.ToSurface(std::min(X1, X2), std::min(Y1, Y2));
+  const std::vector<TPoint> quadrant = FirstQuadrant(w, h);
+  // Each row of the lower half reaches out to its quadrant points' largest x; the upper half
+  // and the left side mirror it.
   if (FBrush.Style() == bsSolid) {
-    std::vector<int> lo(size_t(h), w + left), hi(size_t(h), left - 1);
-    for (const TPoint& p : path) {
-      const size_t row = size_t(p.Y - top);
-      lo[row] = std::min(lo[row], p.X);
-      hi[row] = std::max(hi[row], p.X);
-    }
+    std::vector<int> reach(size_t(h - h / 2), -1);
+    for (const TPoint& p : quadrant) reach[size_t(p.Y - h / 2)] = std::max(reach[size_t(p.Y - h / 2)], p.X);
     const uint32_t fill = ColorToPixel(FBrush.Color());
-    for (int y = 0; y < h; ++y)
-      if (hi[size_t(y)] >= lo[size_t(y)]) {
-        const TPoint a = r.ToSurface(lo[size_t(y)], top + y);
-        r.Span(a.Y, a.X, a.X + hi[size_t(y)] - lo[size_t(y)] + 1, fill, FPen.Mode());
-      }
+    for (int y = h / 2; y < h; ++y) {
+      const int x = reach[size_t(y - h / 2)];
+      if (x < 0) continue;
+      r.Span(o.Y + y, o.X + w - 1 - x, o.X + x + 1, fill, FPen.Mode());
+      if (h - 1 - y != y) r.Span(o.Y + h - 1 - y, o.X + w - 1 - x, o.X + x + 1, fill, FPen.Mode());
+    }
   }
   if (FPen.Style() == psClear) return;
+  if (FPen.Style() == psSolid && FPen.Width() == 1) {
+    // The closed path steps one pixel at a time, so its line paints each of its points once.
+    const uint32_t ink = ColorToPixel(FPen.Color());
+    for (const TPoint& p : quadrant) {
+      const int xs[2] = {p.X, w - 1 - p.X}, ys[2] = {p.Y, h - 1 - p.Y};
+      for (int i = 0; i < (xs[0] == xs[1] ? 1 : 2); ++i)
+        for (int j = 0; j < (ys[0] == ys[1] ? 1 : 2); ++j) r.Plot(o.X + xs[i], o.Y + ys[j], ink, FPen.Mode());
+    }
+    return;
+  }
+  std::vector<TPoint> path = Outline(w, h);
+  const TPoint at{o.X - FOrigin.X, o.Y - FOrigin.Y};
+  for (TPoint& p : path) p = TPoint{p.X + at.X, p.Y + at.Y};
   path.push_back(path.front());
   Polyline(path);
 }
