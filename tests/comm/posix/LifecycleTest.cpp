@@ -109,25 +109,6 @@ TEST(Lifecycle, RefusedBlockAtOpenClosesThePortAgain) {
   EXPECT_TRUE(c->IsOpen());
 }
 
-TEST(Lifecycle, EachRefusedConfigurationStepHasItsMessage) {
-  struct Case {
-    bool TDeviceLog::*Flag;
-    const char* Message;
-  };
-  const Case cases[] = {
-      {&TDeviceLog::RefuseQueues, "Error initializing buffers (5), Input/output error"},
-      {&TDeviceLog::RefuseTimeouts, "Error setting timeouts (5), Input/output error"},
-      {&TDeviceLog::RefuseMask, " Error setting EventMask (5), Input/output error"},
-  };
-  for (const Case& k : cases) {
-    TRecordingComm c(nullptr);
-    c.Log.*k.Flag = true;
-    EXPECT_TRUE(RaisesCommError([&] { c.Open(); }, k.Message));
-    EXPECT_FALSE(c.IsOpen());
-    EXPECT_FALSE(c.HasEventThread());
-  }
-}
-
 TEST(Lifecycle, ExceptionInOnOpenGoesToTheApplicationAndThePortStaysOpen) {
   TTestApp app;
   TPtyPair pty;
@@ -171,19 +152,6 @@ TEST(Lifecycle, NoMonitoredEventsStartsNoEventThread) {
   EXPECT_EQ(events, 0);
   char b[8];
   EXPECT_EQ(c->ReadData(b, 8), 3);
-}
-
-TEST(Lifecycle, WriteThreadTakesTransmitEmptyOutOfTheDriverMask) {
-  TRecordingComm c(nullptr);
-  c.SetMonitorEvents({ceRxChar, ceTxEmpty});
-  c.Open();
-  EXPECT_TRUE(c.HasWriteThread());
-  EXPECT_EQ(c.Log.Mask, EV_RXCHAR);
-  c.Close();
-  c.SetDirectWrite(true);
-  c.Open();
-  EXPECT_FALSE(c.HasWriteThread());
-  EXPECT_EQ(c.Log.Mask, EV_RXCHAR | EV_TXEMPTY);
 }
 
 namespace {
