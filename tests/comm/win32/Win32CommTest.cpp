@@ -114,6 +114,19 @@ TEST(WineLifecycle, OpenHandsTheProgramsSettingsToTheDriverAndCloseEndsEverythin
   EXPECT_TRUE(p.Comm->IsOpen());
 }
 
+TEST(WineLifecycle, BlockTheDriverRefusesAtOpenClosesThePortAgain) {
+  TPortOnWine p;
+  ASSERT_GE(p.Com, 0) << Peer().Error();
+  p.Comm->SetDatabits(db4);
+  EXPECT_TRUE(RaisesWithSystemCode([&] { p.Comm->Open(); }, "Error writing dcb (%d), %s"));
+  EXPECT_FALSE(p.Comm->IsOpen());
+  EXPECT_FALSE(p.Comm->HasEventThread());
+  EXPECT_EQ(p.Comm->Databits(), db4);
+  p.Comm->SetDatabits(db8);
+  p.Comm->Open();  // a failed Open may be retried
+  EXPECT_TRUE(p.Comm->IsOpen());
+}
+
 TEST(WineEventThread, BurstWhileTheUserInterfaceIsBusyGivesOneOnRxCharWithTheWholeCount) {
   TDeadline deadline(20000);
   TPortOnWine p;
@@ -232,6 +245,19 @@ TEST(WineReadWrite, DirectWriteReachesTheDeviceAndReadDataTakesWhatHasArrived) {
   EXPECT_EQ(p.Comm->ReadData(buf, 2), 2);  // at most the count asked for
   EXPECT_EQ(p.Comm->ReadData(buf + 2, sizeof buf - 2), 1);
   EXPECT_EQ(std::string(buf, 3), "abc");
+}
+
+TEST(WineReadWrite, DirectWriteRaisesOnTxEmptyWhenMonitored) {
+  TDeadline deadline(20000);
+  TPortOnWine p;
+  ASSERT_GE(p.Com, 0) << Peer().Error();
+  p.Comm->SetMonitorEvents({ceTxEmpty});
+  int empties = 0;
+  p.Comm->OnTxEmpty = [&](TObject*) { ++empties; };
+  p.Comm->Open();
+  EXPECT_EQ(p.Comm->WriteData("hello", 5), 5);
+  EXPECT_TRUE(PumpUntil([&] { return empties == 1; }, 3000));
+  EXPECT_EQ(Peer().Receive(p.Com, 5, 3000), "hello");
 }
 
 TEST(WineWriteThread, QuickWritesArriveInOrderAndTransmitEmptyFollows) {
