@@ -180,7 +180,7 @@ TEST(WineEventThread, ModemLineChangesRaiseTheirEventsCtsBeforeDsr) {
   p.Comm->OnCts = [&](TObject*) { order.push_back("Cts"); };
   p.Comm->OnDsr = [&](TObject*) { order.push_back("Dsr"); };
   p.Comm->Open();
-  PumpFor(200);  // the event thread waits
+  PumpFor(500);  // the event thread waits, also under load
   ASSERT_TRUE(Peer().SetLines(p.Com, PeerCd));
   ASSERT_TRUE(PumpUntil([&] { return order.size() >= 2; }, 3000));
   EXPECT_EQ(order, std::vector<std::string>({"Cts", "Dsr"}));

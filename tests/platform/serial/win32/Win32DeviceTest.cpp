@@ -81,7 +81,7 @@ struct TPort {
       r = Device->WaitCommEvent(events, Stop);
       done.Set();
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the wait has started
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the wait has started, also under load
     change();
     if (WaitForEvent(done, uint32_t(ms)).Status != TWaitStatus::Signaled) Stop.Set();
     t.join();
