@@ -214,8 +214,8 @@ TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIs
 }
 
 // SIGTERM, SIGINT and SIGHUP ask the program to close, as its window's close button does:
-// the port is closed by the component (which then pauses 300 ms), and the program ends well
-// within a second with status 0. Killed by the signal instead, it would end at once with the
+// the port is closed by the component (which then pauses 300 ms), and the program ends within
+// about a second with status 0. Killed by the signal instead, it would end at once with the
 // line closed only by its end.
 TEST_F(ProgramWithSimulator, TermIntAndHupCloseItAsItsWindowDoes) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
@@ -236,7 +236,8 @@ TEST_F(ProgramWithSimulator, TermIntAndHupCloseItAsItsWindowDoes) {
     ASSERT_TRUE(FProgram->WaitExit(100)) << "still running 3 s after the signal";
     const uint64_t ended = NowMs();
     EXPECT_EQ(FProgram->ExitStatus(), 0);
-    EXPECT_LT(ended - asked, 1000u);
+    // Within a second on a quiet machine; the margin is for a sanitized build under load.
+    EXPECT_LT(ended - asked, 1500u);
     ASSERT_NE(lineClosed, 0u) << "the line was still open when the program ended";
     EXPECT_GE(ended - lineClosed, 200u) << "no pause after the port's close: not the component's close";
 
