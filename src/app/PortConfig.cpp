@@ -1,14 +1,13 @@
 #include "app/PortConfig.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "platform/kernel/PlainFile.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
@@ -63,21 +62,10 @@ bool ParsePortWord(const std::string& Word, int32_t& Value) {
 
 uint8_t ReadPortNumber(const std::string& FileName) {
   // Only a plain file is read: opening a named pipe would wait for a writer, and a device
-  // such as /dev/zero never ends its white space. Opening without waiting lets us look first.
-  const int fd = open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) RaiseReadError(FileName, errno);
-  struct stat st {};
-  const int code = fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR : S_ISREG(st.st_mode) ? 0 : EINVAL;
-  if (code != 0) {
-    close(fd);
-    RaiseReadError(FileName, code);
-  }
-  std::unique_ptr<FILE, int (*)(FILE*)> f(fdopen(fd, "rb"), &std::fclose);
-  if (!f) {
-    const int failure = errno;
-    close(fd);
-    RaiseReadError(FileName, failure);
-  }
+  // such as /dev/zero never ends its white space.
+  int code = 0;
+  std::unique_ptr<FILE, int (*)(FILE*)> f(OpenPlainFile(FileName, code), &std::fclose);
+  if (!f) RaiseReadError(FileName, code);
 
   int c;
   do c = std::fgetc(f.get());

@@ -310,7 +310,7 @@ void TVaCustomComm::Loaded() {
   if (!ComponentState().Contains(csDesigning) && FAutoOpen) Open();
 }
 
-int TVaCustomComm::Handle() const { return FDevice ? FDevice->Handle() : -1; }
+THandle TVaCustomComm::Handle() const { return FDevice ? FDevice->Handle() : InvalidHandle; }
 
 void TVaCustomComm::EnsureClosed() const {
   if (IsOpen()) throw EVaCommError(PortOpenMessage);
@@ -446,8 +446,8 @@ TDCB TVaCustomComm::MakeDCB() const {
   if (FFlowControl->OutCtsFlow()) flags |= fOutxCtsFlow;
   if (FFlowControl->OutDsrFlow()) flags |= fOutxDsrFlow;
   switch (FFlowControl->ControlDtr()) {
-    case dtrEnabled: flags |= DTR_CONTROL_ENABLE; break;
-    case dtrHandshake: flags |= DTR_CONTROL_HANDSHAKE; break;
+    case dtrEnabled: flags |= DtrControlFlags(DTR_CONTROL_ENABLE); break;
+    case dtrHandshake: flags |= DtrControlFlags(DTR_CONTROL_HANDSHAKE); break;
     case dtrDisabled: break;
   }
   if (FFlowControl->DsrSensitivity()) flags |= fDsrSensitivity;
@@ -457,9 +457,9 @@ TDCB TVaCustomComm::MakeDCB() const {
   if (FOptions.Contains(coErrorChar)) flags |= fErrorChar;
   if (FOptions.Contains(coNullStrip)) flags |= fNull;
   switch (FFlowControl->ControlRts()) {
-    case rtsEnabled: flags |= RTS_CONTROL_ENABLE; break;
-    case rtsHandshake: flags |= RTS_CONTROL_HANDSHAKE; break;
-    case rtsToggle: flags |= RTS_CONTROL_TOGGLE; break;
+    case rtsEnabled: flags |= RtsControlFlags(RTS_CONTROL_ENABLE); break;
+    case rtsHandshake: flags |= RtsControlFlags(RTS_CONTROL_HANDSHAKE); break;
+    case rtsToggle: flags |= RtsControlFlags(RTS_CONTROL_TOGGLE); break;
     case rtsDisabled: break;
   }
   d.Flags = flags;

@@ -132,7 +132,7 @@ class TVaCustomComm : public TVaComponent {
   void Close();
   bool IsOpen() const { return FDevice != nullptr; }
   // The system handle of the open device; -1 while closed.
-  int Handle() const;
+  THandle Handle() const;
   void EnsureClosed() const;
   std::string GetDeviceName() const;
 

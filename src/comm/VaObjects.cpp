@@ -1,13 +1,11 @@
 #include "comm/VaObjects.h"
 
-#include <unistd.h>
-
 TVaHandleObject::~TVaHandleObject() {
-  if (FHandle >= 0) close(FHandle);
+  if (FHandle != InvalidHandle) CloseSystemHandle(FHandle);
 }
 
 TVaWaitResult TVaHandleObject::WaitFor(uint32_t Timeout) {
-  const TWaitOutcome r = WaitForReadable({FHandle}, Timeout);
+  const TWaitOutcome r = WaitForHandles({FHandle}, Timeout);
   switch (r.Status) {
     case TWaitStatus::Signaled: return waitSignaled;
     case TWaitStatus::Timeout: return waitTimeout;
@@ -23,5 +21,5 @@ TVaEvent::TVaEvent(bool manualReset) : FEvent(std::make_unique<TEventObject>(man
 
 TVaEvent::~TVaEvent() {
   // The kernel object closes its own descriptor.
-  FHandle = -1;
+  FHandle = InvalidHandle;
 }

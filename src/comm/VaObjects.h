@@ -8,8 +8,7 @@
 
 enum TVaWaitResult { waitSignaled, waitTimeout, waitAbandoned, waitFailed };
 
-// An object with a system handle (a file descriptor) that can be waited on. The destructor
-// closes the handle.
+// An object with a system handle that can be waited on. The destructor closes the handle.
 class TVaHandleObject : public TObject {
  public:
   TVaHandleObject() = default;
@@ -17,15 +16,15 @@ class TVaHandleObject : public TObject {
   TVaHandleObject(const TVaHandleObject&) = delete;
   TVaHandleObject& operator=(const TVaHandleObject&) = delete;
 
-  int Handle() const { return FHandle; }
+  THandle Handle() const { return FHandle; }
   int LastError() const { return FLastError; }
 
-  // Waits until the handle is signalled (readable) or Timeout ms (INFINITE = no limit) have
+  // Waits until the handle is signalled or Timeout ms (INFINITE = no limit) have
   // passed. waitAbandoned has no counterpart here and is never the result.
   TVaWaitResult WaitFor(uint32_t Timeout);
 
  protected:
-  int FHandle = -1;
+  THandle FHandle = InvalidHandle;
   int FLastError = 0;
 };
 

@@ -42,7 +42,7 @@ struct TDeviceLog {
 class TRecordingDevice : public TSerialDevice {
  public:
   explicit TRecordingDevice(TDeviceLog& log) : FLog(log) {}
-  int Handle() const override { return -1; }
+  THandle Handle() const override { return InvalidHandle; }
   bool SetCommState(const TDCB& dcb) override {
     FLog.Blocks.push_back(dcb);
     if (!FLog.RefuseBlocks) return true;

@@ -22,7 +22,7 @@ void ReplayKept(const char* Folder, void (*Target)(const uint8_t*, size_t)) {
   for (const fs::path& f : files) {
     std::ifstream in(f, std::ios::binary);
     const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::fprintf(stderr, "input %s\n", f.filename().c_str());
+    std::fprintf(stderr, "input %s\n", f.filename().string().c_str());
     Target(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "FuzzTargets.h"
@@ -17,7 +18,8 @@ void Require(bool Rule) {
 }
 
 const std::string& ScratchFile() {
-  static const std::string name = "/tmp/orvel-fuzz-" + std::to_string(getpid()) + ".ini";
+  static const std::string name =
+      (std::filesystem::temp_directory_path() / ("orvel-fuzz-" + std::to_string(getpid()) + ".ini")).string();
   return name;
 }
 

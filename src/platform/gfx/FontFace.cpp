@@ -1,9 +1,8 @@
-// The only file that talks to fontconfig and FreeType: resolving a family to a font file,
-// sizing it by the classic height rule and rendering glyphs into the cache: grey-scale for
-// outline fonts, the bitmap's own pixels for bitmap fonts.
+// The only file that talks to FreeType: sizing a face by the classic height rule and
+// rendering glyphs into the cache: grey-scale for outline fonts, the bitmap's own pixels for
+// bitmap fonts. Which file a family resolves to is the platform's (FontMatch.h).
 #include "platform/gfx/FontFace.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -15,10 +14,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cmath>
-#include <filesystem>
 #include <map>
 #include <tuple>
 #include <unordered_map>
+
+#include "platform/gfx/FontMatch.h"
 
 struct TFontFace::TImpl {
   FT_Face Face = nullptr;
@@ -32,13 +32,6 @@ struct TFontFace::TImpl {
   }
 };
 
-struct TFontFace::TFontMatch {
-  std::string File;
-  int Index = 0;
-  bool Bold = false;    // the file itself is bold
-  bool Italic = false;  // the file itself is slanted
-};
-
 namespace {
 
 FT_Library Library() {
@@ -50,100 +43,6 @@ FT_Library Library() {
   return lib;
 }
 
-
-// The configuration is loaded once and released at exit, so that nothing stays allocated.
-bool FontConfigReady() {
-  static const bool ready = FcInit() && std::atexit(FcFini) == 0;
-  return ready;
-}
-
-// The design's families in the files that measure as Windows' fonts do: Wine's free
-// stand-ins for MS Sans Serif (a bitmap font: bold and italic are made from the regular
-// face, as Windows makes them) and Tahoma, and Liberation Sans for Arial.
-struct TKnownFamily {
-  const char* Family;
-  const char* Files[4];  // regular, bold, italic, bold italic; nullptr: made from regular
-};
-constexpr TKnownFamily kKnownFamilies[] = {
-    {"ms sans serif", {"sserife.fon", nullptr, nullptr, nullptr}},
-    {"tahoma", {"tahoma.ttf", "tahomabd.ttf", nullptr, nullptr}},
-    {"arial",
-     {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf", "LiberationSans-Italic.ttf",
-      "LiberationSans-BoldItalic.ttf"}},
-};
-
-// Where those files may lie: the folders fontconfig knows, and Wine's own, which Debian
-// keeps apart from them.
-std::vector<std::string> FontFolders() {
-  std::vector<std::string> dirs{"/usr/share/wine/fonts", "/usr/share/fonts/truetype/liberation2",
-                                "/usr/share/fonts/truetype/liberation"};
-  if (!FontConfigReady()) return dirs;
-  if (FcStrList* list = FcConfigGetFontDirs(nullptr)) {
-    while (FcChar8* d = FcStrListNext(list)) dirs.emplace_back(reinterpret_cast<const char*>(d));
-    FcStrListDone(list);
-  }
-  return dirs;
-}
-
-std::string FindFile(const char* name) {
-  static const std::vector<std::string> dirs = FontFolders();
-  std::error_code ec;
-  for (const std::string& d : dirs) {
-    const std::filesystem::path p = std::filesystem::path(d) / name;
-    if (std::filesystem::is_regular_file(p, ec)) return p.string();
-  }
-  return {};
-}
-
-// The known file for a design family, style by style down to the regular face; no file
-// when the family is not one of them or nothing of it is installed.
-TFontFace::TFontMatch KnownFile(const std::string& family, bool bold, bool italic) {
-  TFontFace::TFontMatch m;
-  for (const TKnownFamily& k : kKnownFamilies) {
-    if (family != k.Family) continue;
-    const int wanted = (bold ? 1 : 0) + (italic ? 2 : 0);
-    for (int style : {wanted, wanted & 1, wanted & 2, 0}) {
-      if (!k.Files[style]) continue;
-      m.File = FindFile(k.Files[style]);
-      if (m.File.empty()) continue;
-      m.Bold = (style & 1) != 0;
-      m.Italic = (style & 2) != 0;
-      return m;
-    }
-  }
-  return m;
-}
-
-// fontconfig's best installed match for the family, with its aliases ("Arial" finds its
-// metric-compatible stand-in) and the default family when nothing closer exists.
-TFontFace::TFontMatch Resolve(const std::string& family, bool bold, bool italic) {
-  std::string lower = family;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  TFontFace::TFontMatch m = KnownFile(lower, bold, italic);
-  if (!m.File.empty() || !FontConfigReady()) return m;
-  FcPattern* pat = FcPatternCreate();
-  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* found = FcFontMatch(nullptr, pat, &result);
-  if (found) {
-    FcChar8* file = nullptr;
-    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
-    if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch) m.File = reinterpret_cast<char*>(file);
-    if (FcPatternGetInteger(found, FC_INDEX, 0, &index) == FcResultMatch) m.Index = index;
-    FcPatternGetInteger(found, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(found, FC_SLANT, 0, &slant);
-    m.Bold = weight >= FC_WEIGHT_DEMIBOLD;
-    m.Italic = slant != FC_SLANT_ROMAN;
-    FcPatternDestroy(found);
-  }
-  FcPatternDestroy(pat);
-  return m;
-}
 
 // Ascent and descent in font units as the classic metrics give them (the OS/2 table's
 // Windows values), which is what the cell height is measured in.
@@ -223,7 +122,7 @@ TFontFace& TFontFace::Get(const std::string& Family, int Height, bool Bold, bool
   auto& slot = cache[{key, Height, Bold, Italic}];
   if (!slot) {
     slot.reset(new TFontFace());
-    slot->Open(Resolve(Family, Bold, Italic), Height, Bold, Italic);
+    slot->Open(ResolveFontFamily(Family, Bold, Italic), Height, Bold, Italic);
   }
   return *slot;
 }

@@ -1,14 +1,19 @@
 #pragma once
-#include <sys/types.h>
+#include <cstdint>
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-// The nice value a priority maps to on Linux.
-int NiceValueOf(TThreadPriority priority);
+// A thread's system id (a kernel tid on Linux, a thread id on Windows); 0 is no thread.
+using TThreadId = std::uint64_t;
 
-// Gives the thread with kernel id `tid` the priority. Raising a priority above normal needs
-// privileges; without them the thread keeps its current priority and nothing fails.
-void ApplyThreadPriority(pid_t tid, TThreadPriority priority);
+// The value the system takes for a priority: a nice value on Linux (lower is more urgent),
+// the thread priority level on Windows (idle -15, lowest -2, lower -1, normal 0, higher 1,
+// highest 2, time-critical 15).
+int SystemPriorityOf(TThreadPriority priority);
 
-// Kernel id of the calling thread.
-pid_t CurrentThreadTid();
+// Gives the thread the priority. Raising a priority above normal may need privileges;
+// without them the thread keeps its current priority and nothing fails.
+void ApplyThreadPriority(TThreadId thread, TThreadPriority priority);
+
+// The calling thread's id.
+TThreadId CurrentThreadId();

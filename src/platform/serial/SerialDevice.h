@@ -17,7 +17,12 @@
 //   on different threads.
 // - The device is destroyed only when no call is running on it (the component stops its
 //   threads before it closes the device).
-// Failures return false (or -1) and leave the reason in the last system error (GetLastError).
+// Failures return false (or -1) and leave the reason in the system's last error (errno on
+// Linux; GetLastError).
+//
+// The constants below that <windows.h> also defines are macros spelled exactly as it spells
+// them, so that a Windows body may include it before or after this header (an identical
+// macro definition may be repeated). See platform/kernel/win32/SystemCalls.h.
 
 // Device control block: the line settings in the layout and with the member names of the
 // original interface (28 bytes). The flag bits live in Flags.
@@ -45,45 +50,57 @@ constexpr uint32_t fBinary = 0x0001;
 constexpr uint32_t fParity = 0x0002;
 constexpr uint32_t fOutxCtsFlow = 0x0004;
 constexpr uint32_t fOutxDsrFlow = 0x0008;
-constexpr uint32_t fDtrControlMask = 0x0030;
-constexpr uint32_t DTR_CONTROL_ENABLE = 0x0010;
-constexpr uint32_t DTR_CONTROL_HANDSHAKE = 0x0020;
+constexpr uint32_t fDtrControlMask = 0x0030;  // a two-bit field: DTR_CONTROL_ << 4
 constexpr uint32_t fDsrSensitivity = 0x0040;
 constexpr uint32_t fTXContinueOnXoff = 0x0080;
 constexpr uint32_t fOutX = 0x0100;
 constexpr uint32_t fInX = 0x0200;
 constexpr uint32_t fErrorChar = 0x0400;
 constexpr uint32_t fNull = 0x0800;
-constexpr uint32_t fRtsControlMask = 0x3000;
-constexpr uint32_t RTS_CONTROL_ENABLE = 0x1000;
-constexpr uint32_t RTS_CONTROL_HANDSHAKE = 0x2000;
-constexpr uint32_t RTS_CONTROL_TOGGLE = 0x3000;
+constexpr uint32_t fRtsControlMask = 0x3000;  // a two-bit field: RTS_CONTROL_ << 12
 constexpr uint32_t fAbortOnError = 0x4000;
 
-constexpr uint8_t NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4;
-constexpr uint8_t ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2;
+// Values of the DTR and RTS control fields, and where they sit in Flags.
+#define DTR_CONTROL_DISABLE 0x0
+#define DTR_CONTROL_ENABLE 0x1
+#define DTR_CONTROL_HANDSHAKE 0x2
+#define RTS_CONTROL_DISABLE 0x0
+#define RTS_CONTROL_ENABLE 0x1
+#define RTS_CONTROL_HANDSHAKE 0x2
+#define RTS_CONTROL_TOGGLE 0x3
+constexpr uint32_t DtrControlFlags(uint32_t control) { return (control & 3u) << 4; }
+constexpr uint32_t RtsControlFlags(uint32_t control) { return (control & 3u) << 12; }
+
+#define NOPARITY 0
+#define ODDPARITY 1
+#define EVENPARITY 2
+#define MARKPARITY 3
+#define SPACEPARITY 4
+#define ONESTOPBIT 0
+#define ONE5STOPBITS 1
+#define TWOSTOPBITS 2
 
 // Line event bits (event mask and the result of a wait).
-constexpr uint32_t EV_RXCHAR = 0x0001;
-constexpr uint32_t EV_RXFLAG = 0x0002;
-constexpr uint32_t EV_TXEMPTY = 0x0004;
-constexpr uint32_t EV_CTS = 0x0008;
-constexpr uint32_t EV_DSR = 0x0010;
-constexpr uint32_t EV_RLSD = 0x0020;
-constexpr uint32_t EV_BREAK = 0x0040;
-constexpr uint32_t EV_ERR = 0x0080;
-constexpr uint32_t EV_RING = 0x0100;
-constexpr uint32_t EV_PERR = 0x0200;
-constexpr uint32_t EV_RX80FULL = 0x0400;
-constexpr uint32_t EV_EVENT1 = 0x0800;
-constexpr uint32_t EV_EVENT2 = 0x1000;
+#define EV_RXCHAR 0x1
+#define EV_RXFLAG 0x2
+#define EV_TXEMPTY 0x4
+#define EV_CTS 0x8
+#define EV_DSR 0x10
+#define EV_RLSD 0x20
+#define EV_BREAK 0x40
+#define EV_ERR 0x80
+#define EV_RING 0x100
+#define EV_PERR 0x200
+#define EV_RX80FULL 0x400
+#define EV_EVENT1 0x800
+#define EV_EVENT2 0x1000
 
 // Line error flags of ClearCommError.
-constexpr uint32_t CE_RXOVER = 0x0001;
-constexpr uint32_t CE_OVERRUN = 0x0002;
-constexpr uint32_t CE_RXPARITY = 0x0004;
-constexpr uint32_t CE_FRAME = 0x0008;
-constexpr uint32_t CE_BREAK = 0x0010;
+#define CE_RXOVER 0x1
+#define CE_OVERRUN 0x2
+#define CE_RXPARITY 0x4
+#define CE_FRAME 0x8
+#define CE_BREAK 0x10
 
 // Hold bits of TComStat::Flags.
 constexpr uint32_t fCtsHold = 0x01;
@@ -118,8 +135,8 @@ class TSerialDevice {
  public:
   virtual ~TSerialDevice() = default;
 
-  // The system handle (a file descriptor where there is one, else -1).
-  virtual int Handle() const = 0;
+  // The system handle (a file descriptor on Linux, a HANDLE on Windows); the device owns it.
+  virtual THandle Handle() const = 0;
 
   // Sets every line setting from the block; refuses a block the device cannot take and
   // then keeps its previous settings.

@@ -20,7 +20,7 @@ void TThread::Start() {
 }
 
 void TThread::Run() {
-  FTid = CurrentThreadTid();
+  FTid = CurrentThreadId();
   if (FPriority != tpNormal) ApplyThreadPriority(FTid, FPriority);
   try {
     Execute();

@@ -50,7 +50,7 @@ class TThread : public TObject {
 
   std::thread FThread;
   std::atomic<bool> FTerminated{false};
-  std::atomic<pid_t> FTid{0};
+  std::atomic<TThreadId> FTid{0};
   TEventObject FFinished{true, false};
   std::atomic<TThreadPriority> FPriority{tpNormal};  // read by the new thread as it starts
   bool FStarted = false;

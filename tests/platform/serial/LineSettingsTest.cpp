@@ -102,7 +102,7 @@ TEST(LineSettings, FramesParitiesAndFlowControlMapOntoTermios) {
   EXPECT_EQ(mapped(d).c_cflag & frame, tcflag_t(CS5 | PARENB | PARODD | CSTOPB));
 
   d = ProgramBlock();
-  d.Flags = fBinary | RTS_CONTROL_HANDSHAKE;
+  d.Flags = fBinary | RtsControlFlags(RTS_CONTROL_HANDSHAKE);
   EXPECT_TRUE(mapped(d).c_cflag & CRTSCTS);
   d.Flags = fBinary | fOutX | fInX;
   d.XonChar = 0x21;

@@ -131,7 +131,7 @@ int CheckBlock(const TDCB& d) {
 }  // namespace
 
 bool UsesCtsFlow(const TDCB& d) {
-  return (d.Flags & fOutxCtsFlow) || (d.Flags & fRtsControlMask) == RTS_CONTROL_HANDSHAKE;
+  return (d.Flags & fOutxCtsFlow) || (d.Flags & fRtsControlMask) == RtsControlFlags(RTS_CONTROL_HANDSHAKE);
 }
 
 int MakeLineRaw(int fd) {

@@ -172,9 +172,9 @@ bool TPosixSerialDevice::Init(int fd) {
   out.data.fd = FOutFd;
   epoll_event kick{};
   kick.events = EPOLLIN;
-  kick.data.fd = FKick.Handle();
+  kick.data.fd = int(FKick.Handle());
   if (epoll_ctl(FEpoll, EPOLL_CTL_ADD, FFd, &in) < 0 || epoll_ctl(FEpoll, EPOLL_CTL_ADD, FOutFd, &out) < 0 ||
-      epoll_ctl(FEpoll, EPOLL_CTL_ADD, FKick.Handle(), &kick) < 0)
+      epoll_ctl(FEpoll, EPOLL_CTL_ADD, int(FKick.Handle()), &kick) < 0)
     return false;
   FHasCounts = ReadCounts(FFd, FEventCounts);
   FErrorCounts = FEventCounts;
@@ -326,7 +326,7 @@ TCommWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, TEventObject
       }
       timeout = DrainWaitLocked();
     }
-    pollfd p[2] = {{FEpoll, POLLIN, 0}, {stop.Handle(), POLLIN, 0}};
+    pollfd p[2] = {{FEpoll, POLLIN, 0}, {int(stop.Handle()), POLLIN, 0}};
     const int n = poll(p, 2, timeout);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -407,7 +407,7 @@ int TPosixSerialDevice::WriteSome(const void* buffer, int count) {
 TPosixSerialDevice::TRoom TPosixSerialDevice::WaitForRoom(uint64_t start, uint32_t timeoutMs, TEventObject* stop) {
   for (;;) {
     const int wait = PollTimeout(start, timeoutMs);
-    pollfd p[2] = {{FFd, POLLOUT, 0}, {stop ? stop->Handle() : -1, POLLIN, 0}};
+    pollfd p[2] = {{FFd, POLLOUT, 0}, {stop ? int(stop->Handle()) : -1, POLLIN, 0}};
     const int n = poll(p, stop ? 2 : 1, wait);
     if (n < 0) {
       if (errno == EINTR) continue;

@@ -25,7 +25,7 @@ class TPosixSerialDevice final : public TSerialDevice {
   static std::unique_ptr<TPosixSerialDevice> Open(const std::string& path);
   ~TPosixSerialDevice() override;
 
-  int Handle() const override { return FFd; }
+  THandle Handle() const override { return FFd; }
   bool SetCommState(const TDCB& dcb) override;
   bool SetupComm(uint32_t inQueue, uint32_t outQueue) override;
   bool SetCommTimeouts(const TCommTimeouts& timeouts) override;

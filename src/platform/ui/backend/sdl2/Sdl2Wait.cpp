@@ -18,8 +18,8 @@ void WaitForInput(int DisplayFd, int WakeFd, uint32_t TimeoutMs) {
   // Events Xlib has already read (while waiting for a reply) are on no socket any more.
   SDL_PumpEvents();
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
-  std::vector<int> fds;
+  std::vector<THandle> fds;
   if (DisplayFd >= 0) fds.push_back(DisplayFd);
   if (WakeFd >= 0) fds.push_back(WakeFd);
-  WaitForReadable(fds, TimeoutMs);
+  WaitForHandles(fds, TimeoutMs);
 }

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "AppTestSupport.h"
+#include "app/posix/SensorSupport.h"
 #include "platform/rtl/Exception.h"
 
 namespace {
 
-using SendCommandTest = TWindowTest;
+using SendCommandTest = TSensorWindowTest;
 
 void PutStartPayload() {
   Link.CommandFrame[3] = 0x35;

@@ -4,7 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-int NiceValueOf(TThreadPriority priority) {
+int SystemPriorityOf(TThreadPriority priority) {
   switch (priority) {
     case tpIdle: return 19;
     case tpLowest: return 10;
@@ -17,10 +17,10 @@ int NiceValueOf(TThreadPriority priority) {
   return 0;
 }
 
-void ApplyThreadPriority(pid_t tid, TThreadPriority priority) {
+void ApplyThreadPriority(TThreadId thread, TThreadPriority priority) {
   // On Linux a nice value is per thread when addressed by its tid. EPERM/EACCES (no
   // privilege to raise) are deliberately ignored.
-  setpriority(PRIO_PROCESS, id_t(tid), NiceValueOf(priority));
+  setpriority(PRIO_PROCESS, id_t(thread), SystemPriorityOf(priority));
 }
 
-pid_t CurrentThreadTid() { return pid_t(syscall(SYS_gettid)); }
+TThreadId CurrentThreadId() { return TThreadId(syscall(SYS_gettid)); }

@@ -2,7 +2,7 @@
 // configuration file in the working directory, COM ports mapped onto the test's sensor.
 #include <gtest/gtest.h>
 
-#include "AppTestSupport.h"
+#include "app/posix/SensorSupport.h"
 #include "comm/VaClasses.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // Received characters through the real serial component on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include "AppTestSupport.h"
+#include "app/posix/SensorSupport.h"
 
 namespace {
 
-using ReceiveTest = TWindowTest;
+using ReceiveTest = TSensorWindowTest;
 
 TEST_F(ReceiveTest, FrameSplitOverSeveralEventsIsAssembled) {
   TDeadline deadline(10000, "ReceiveTest");

@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "AppTestSupport.h"
+#include "app/posix/SensorSupport.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Picture.h"
 #include "platform/ui/Image.h"
