@@ -7,8 +7,8 @@
 
 // The serial device as the serial component sees it: the communications interface of the
 // system it was first written for, narrowed to the calls the component makes. A platform
-// implements TSerialDevice, OpenSerialDevice, SerialDevicePath and ResolveSerialDeviceName
-// (posix/, win32/).
+// implements TSerialDevice, OpenSerialDevice, IsNoSuchDevice, SerialDevicePath and
+// ResolveSerialDeviceName in its own folder (posix/, win32/).
 //
 // Thread-safety contract of one open device:
 // - WaitCommEvent runs on one thread at a time (the component's event thread).
