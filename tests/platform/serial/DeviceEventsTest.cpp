@@ -7,6 +7,7 @@
 
 #include "platform/kernel/EventObject.h"
 #include "platform/serial/SerialDevice.h"
+#include "platform/serial/WaitOnce.h"
 #include "platform/serial/SerialTestSupport.h"
 
 namespace {
@@ -25,18 +26,7 @@ struct Line {
   }
 
   // One wait on another thread, given up after `ms` by setting the stop signal.
-  TCommWaitResult WaitOnce(uint32_t& events, int ms) {
-    TCommWaitResult r = TCommWaitResult::Stopped;
-    TEventObject done(true, false);
-    std::thread t([&] {
-      r = Device->WaitCommEvent(events, Stop);
-      done.Set();
-    });
-    if (WaitForEvent(done, uint32_t(ms)).Status != TWaitStatus::Signaled) Stop.Set();
-    t.join();
-    Stop.Reset();
-    return r;
-  }
+  TCommWaitResult WaitOnce(uint32_t& events, int ms) { return ::WaitOnce(*Device, Stop, events, ms); }
 
   int InQueue() {
     uint32_t errors;

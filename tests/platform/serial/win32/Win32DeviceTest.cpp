@@ -9,6 +9,7 @@
 #include "platform/kernel/SysError.h"
 #include "platform/kernel/Tick.h"
 #include "platform/serial/SerialDevice.h"
+#include "platform/serial/WaitOnce.h"
 #include "support/Deadline.h"
 #include "support/win32/SerialPeer.h"
 
@@ -58,18 +59,7 @@ struct TPort {
   bool Ok() const { return Device != nullptr; }
 
   // One wait on another thread, given up after `ms` by setting the stop signal.
-  TCommWaitResult WaitOnce(uint32_t& events, int ms) {
-    TCommWaitResult r = TCommWaitResult::Stopped;
-    TEventObject done(true, false);
-    std::thread t([&] {
-      r = Device->WaitCommEvent(events, Stop);
-      done.Set();
-    });
-    if (WaitForEvent(done, uint32_t(ms)).Status != TWaitStatus::Signaled) Stop.Set();
-    t.join();
-    Stop.Reset();
-    return r;
-  }
+  TCommWaitResult WaitOnce(uint32_t& events, int ms) { return ::WaitOnce(*Device, Stop, events, ms); }
 
   // The events of one wait during which `change` is made (Wine reads the modem lines a
   // wait compares with when the wait starts, so a change between waits goes unseen).
