@@ -4,6 +4,7 @@
 
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/SerialTestSupport.h"
+#include "platform/serial/posix/PosixSerialDevice.h"
 
 TEST(DeviceNames, ComNameFollowsItsDosDevicesLinkInAnyCase) {
   TDosDevices dos;
@@ -62,4 +63,19 @@ TEST(DeviceOpen, SomethingThatIsNoTerminalIsRefused) {
   errno = 0;
   EXPECT_FALSE(OpenSerialDevice("/dev/null"));
   EXPECT_EQ(errno, ENOTTY);
+}
+
+TEST(DeviceOpen, ATerminalWhoseCallsFailWithIOErrorIsNotFound) {
+  // A port node without a UART fails every terminal call with EIO, as a pseudo-terminal's
+  // device side does once its master has gone: that is "not found", not "no terminal".
+  TPtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  pty.CloseMaster();
+  errno = 0;
+  EXPECT_FALSE(TPosixSerialDevice::Adopt(fd));
+  EXPECT_EQ(errno, ENOENT);
+  EXPECT_TRUE(IsNoSuchDevice(errno));
+  EXPECT_EQ(fcntl(fd, F_GETFD), -1) << "the refused descriptor is closed";
 }

@@ -134,14 +134,20 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name) {
 std::unique_ptr<TPosixSerialDevice> TPosixSerialDevice::Open(const std::string& path) {
   const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
+  return Adopt(fd);
+}
+
+std::unique_ptr<TPosixSerialDevice> TPosixSerialDevice::Adopt(int fd) {
   auto fail = [fd](int e) {
     close(fd);
     errno = e;
     return nullptr;
   };
-  if (!isatty(fd)) return fail(ENOTTY);
-  // A serial port node with no port behind it (ttyS1 on a machine with one UART) opens, but
-  // its line calls then fail with EIO: there is no such device.
+  // A serial port node with no port behind it (ttyS4 when the kernel makes more nodes than
+  // the machine has UARTs) opens, but every terminal call on it fails with EIO, the
+  // terminal check included: there is no such device. Anything else that is no terminal is
+  // refused as such.
+  if (!isatty(fd)) return fail(errno == EIO ? ENOENT : ENOTTY);
   int lines = 0;
   if (ioctl(fd, TIOCMGET, &lines) < 0 && errno == EIO) return fail(ENOENT);
   // TIOCEXCL keeps other users out but not root; the lock keeps out every other opener

@@ -23,6 +23,9 @@ class TPosixSerialDevice final : public TSerialDevice {
  public:
   // Null with errno set when the device cannot be opened or is held by someone else.
   static std::unique_ptr<TPosixSerialDevice> Open(const std::string& path);
+  // The same for a descriptor already open (Open's checks and set-up); takes it over, and
+  // closes it on failure.
+  static std::unique_ptr<TPosixSerialDevice> Adopt(int fd);
   ~TPosixSerialDevice() override;
 
   THandle Handle() const override { return FFd; }
