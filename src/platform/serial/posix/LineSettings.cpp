@@ -28,7 +28,8 @@
 //   fErrorChar         no counterpart (errored bytes read as 0x00 under INPCK whatever
 //                      ErrorChar is): accepted, no further effect
 //   fNull              no counterpart: null bytes are kept
-//   fRtsControl        ENABLE: RTS raised; DISABLE: RTS dropped; HANDSHAKE: CRTSCTS;
+//   fRtsControl        ENABLE: RTS raised; DISABLE: RTS dropped; HANDSHAKE: CRTSCTS with
+//                      RTS raised (the driver then drops it while its input is full);
 //                      TOGGLE: no counterpart, RTS raised
 //   fAbortOnError      no counterpart: accepted, no effect
 //   XonLim, XoffLim    no counterpart (the kernel keeps its own thresholds)
@@ -188,9 +189,9 @@ int ApplyLineSettings(int fd, const TDCB& d) {
 
   const uint32_t dtr = d.Flags & fDtrControlMask;
   if (int e = SetModemLine(fd, TIOCM_DTR, dtr != 0)) return e;
-  if (!UsesCtsFlow(d)) {
-    const uint32_t rts = d.Flags & fRtsControlMask;
-    if (int e = SetModemLine(fd, TIOCM_RTS, rts != 0)) return e;
-  }
-  return 0;
+  // Under RTS/CTS flow control too: the driver only drops RTS when its input fills and
+  // raises it again when it drains, so an RTS left low by earlier settings would stay low
+  // and the far end would never send.
+  const uint32_t rts = d.Flags & fRtsControlMask;
+  return SetModemLine(fd, TIOCM_RTS, rts != 0);
 }
