@@ -3,6 +3,7 @@
 # sending attitude and heading frames back to back at 19200 baud (--rate max), for 30 s,
 # under a virtual display. Reads /proc and prints the figures.
 #   bench/app_load.sh [seconds]          (default 30; build: $BUILD_DIR, default build/release)
+#   GDK_SCALE=2 bench/app_load.sh        the same with the window at twice its size
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -61,9 +62,9 @@ hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$prog/status")
 stop "$sim"
 wait "$sim" 2>/dev/null || true
 summary=$(grep 'stopping:' "$run/sim.log" || true)
-awk -v c0="$cpu0" -v c1="$cpu1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v rss="$rss_max" -v hwm="$hwm" 'BEGIN {
+awk -v scale="${GDK_SCALE:-1}" -v c0="$cpu0" -v c1="$cpu1" -v t0="$t0" -v t1="$t1" -v hz="$hz" -v rss="$rss_max" -v hwm="$hwm" 'BEGIN {
   wall = t1 - t0
-  printf "OrvelAX9 against orvelax9-sim --rate max, %.1f s\n", wall
+  printf "OrvelAX9 against orvelax9-sim --rate max, %.1f s, desktop scale %s\n", wall, scale
   printf "  processor: %.2f %% of one core (%d ticks of %d Hz)\n", 100 * (c1 - c0) / hz / wall, c1 - c0, hz
   printf "  resident memory: %.1f MB at most over the run (sampled each second), peak %.1f MB\n", rss / 1024, hwm / 1024
 }'

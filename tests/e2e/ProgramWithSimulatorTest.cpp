@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <regex>
 
@@ -40,6 +41,26 @@ std::string SimulatorPath() { return FromEnvironment("ORVEL_SIMULATOR", ORVEL_SI
 uint64_t NowMs() {
   using namespace std::chrono;
   return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// The sample frames of the given readings, as the simulator's log names them.
+std::vector<uint8_t> AttitudeFrame(int roll, int pitch, int mode) {
+  const auto r = uint16_t(roll), p = uint16_t(pitch);
+  return {0x82, 0xFF, 0x0C, 0x37, 0x00, uint8_t(r), uint8_t(r >> 8), uint8_t(p), uint8_t(p >> 8),
+          0, 0, 0, 0, 0, uint8_t(mode), 0, 0};
+}
+std::vector<uint8_t> HeadingFrame(int heading, int mode) {
+  return {0x82, 0xFF, 0x03, 0x32, uint8_t(heading), uint8_t(heading >> 8), uint8_t(mode)};
+}
+
+// The last match of `pattern` in the log, its groups as numbers.
+std::vector<int> LastLogged(const std::string& log, const std::regex& pattern) {
+  std::vector<int> values;
+  for (std::sregex_iterator it(log.begin(), log.end(), pattern), end; it != end; ++it) {
+    values.clear();
+    for (size_t i = 1; i < it->size(); ++i) values.push_back(std::stoi((*it)[i].str()));
+  }
+  return values;
 }
 
 class ProgramWithSimulator : public ::testing::Test {
@@ -92,11 +113,17 @@ class ProgramWithSimulator : public ::testing::Test {
 
   void StartProgram(const std::string& ini = "1\n", std::vector<std::string> unset = {}) {
     std::ofstream(FRoot / "work/OrvelAX9.ini") << ini;
+    std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", (FRoot / "config").string()},
+                                              {"LSAN_OPTIONS", LeakOptions()}};
+    // The design's size unless a test sets the desktop's scale.
+    if (FDesktopScale.empty())
+      unset.push_back("GDK_SCALE");
+    else
+      env["GDK_SCALE"] = FDesktopScale;
     FProgram = std::make_unique<ChildProcess>(
         ChildProcess::Setup{{ProgramPath()},
                             (FRoot / "work").string(),
-                            {{"XDG_CONFIG_HOME", (FRoot / "config").string()},
-                             {"LSAN_OPTIONS", LeakOptions()}},
+                            std::move(env),
                             (FRoot / "program.out").string(),
                             (FRoot / "program.err").string(),
                             std::move(unset)});
@@ -104,6 +131,18 @@ class ProgramWithSimulator : public ::testing::Test {
 
   std::string SimulatorLog() const { return ReadFile(FRoot / "sim.err"); }
   int StartCommandsSeen() const { return CountOf(SimulatorLog(), StartCommand); }
+
+  // A reference window showing the last readings the simulator logged.
+  void FeedLoggedReadings(TReferenceWindow& ref) {
+    const std::string log = SimulatorLog();
+    const auto att = LastLogged(log, std::regex(R"(attitude: roll (-?\d+) pitch (-?\d+) mode (\d+))"));
+    const auto head = LastLogged(log, std::regex(R"(heading: (\d+) mode (\d+))"));
+    ASSERT_EQ(att.size(), 3u);
+    ASSERT_EQ(head.size(), 2u);
+    ref.Form().ComDisp->SetCaption("Com1");
+    ref.Feed(AttitudeFrame(att[0], att[1], att[2]));
+    ref.Feed(HeadingFrame(head[0], head[1]));
+  }
 
   unsigned long WaitForWindow(const char* title = WindowTitle) {
     unsigned long w = 0;
@@ -163,27 +202,8 @@ class ProgramWithSimulator : public ::testing::Test {
   fs::path FRoot;
   std::unique_ptr<ChildProcess> FSimulator;
   std::unique_ptr<ChildProcess> FProgram;
+  std::string FDesktopScale;  // GDK_SCALE for the program; empty: unset
 };
-
-// The sample frames of the given readings, as the simulator's log names them.
-std::vector<uint8_t> AttitudeFrame(int roll, int pitch, int mode) {
-  const auto r = uint16_t(roll), p = uint16_t(pitch);
-  return {0x82, 0xFF, 0x0C, 0x37, 0x00, uint8_t(r), uint8_t(r >> 8), uint8_t(p), uint8_t(p >> 8),
-          0, 0, 0, 0, 0, uint8_t(mode), 0, 0};
-}
-std::vector<uint8_t> HeadingFrame(int heading, int mode) {
-  return {0x82, 0xFF, 0x03, 0x32, uint8_t(heading), uint8_t(heading >> 8), uint8_t(mode)};
-}
-
-// The last match of `pattern` in the log, its groups as numbers.
-std::vector<int> LastLogged(const std::string& log, const std::regex& pattern) {
-  std::vector<int> values;
-  for (std::sregex_iterator it(log.begin(), log.end(), pattern), end; it != end; ++it) {
-    values.clear();
-    for (size_t i = 1; i < it->size(); ++i) values.push_back(std::stoi((*it)[i].str()));
-  }
-  return values;
-}
 
 TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIsClosed) {
   StartSimulator({});
@@ -353,6 +373,67 @@ TEST_F(ProgramWithSimulator, AMissingDeviceIsReportedThenTheWindowShowsItsDesign
   EXPECT_EQ(CountOf(SimulatorLog(), "line opened"), 0) << "COM1 is not touched";
 
   CloseAndExpectCleanExit(window, false);
+}
+
+// On a desktop at 192 DPI the window is twice the design's size, and each of its pixels shows
+// as a 2 x 2 block of what the window shows at the design's size.
+TEST_F(ProgramWithSimulator, AtTwiceTheDesktopDpiEveryPixelIsATwoByTwoBlock) {
+  if (!FDisplay->Own()) GTEST_SKIP() << "changes the X server's resources: needs Xvfb";
+  ASSERT_EQ(system("echo 'Xft.dpi: 192' | xrdb -nocpp -merge"), 0) << "xrdb (x11-xserver-utils) is needed";
+  StartSimulator({"--verbose", "--stop-attitude", "1", "--stop-heading", "1"});
+  StartProgram();
+  const unsigned long window = WaitForWindow();
+  ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
+  TWindowGeometry g;
+  ASSERT_TRUE(GetWindowGeometry(window, g));
+  EXPECT_EQ(g.Width, 512);
+  EXPECT_EQ(g.Height, 552);
+  EXPECT_EQ(g.X, (g.ScreenWidth - 512) / 2);
+  EXPECT_EQ(g.Y, (g.ScreenHeight - 552) / 2);
+  TSizeHints h;
+  ASSERT_TRUE(GetSizeHints(window, h));
+  EXPECT_EQ(h.MinWidth, 512);
+  EXPECT_EQ(h.MaxHeight, 552);
+
+  ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // both LEDs gone by now
+  TReferenceWindow ref;
+  FeedLoggedReadings(ref);
+  const std::vector<uint32_t> screen = ReadWindowPixels(window, 0, 0, 512, 552), expected = ref.Pixels();
+  ASSERT_EQ(screen.size(), 4 * expected.size());
+  std::vector<uint32_t> reduced(expected.size());
+  int wrong = 0;
+  for (int y = 0; y < 552; ++y)
+    for (int x = 0; x < 512; ++x) {
+      const uint32_t pixel = screen[size_t(y * 512 + x)];
+      wrong += pixel != expected[size_t(y / 2 * 256 + x / 2)];
+      if (x % 2 == 0 && y % 2 == 0) reduced[size_t(y / 2 * 256 + x / 2)] = pixel;
+    }
+  if (wrong) {
+    const std::string path = std::string(ORVEL_BUILD_DIR) + "/e2e-scale2.png";
+    ref.SaveComparison(reduced, path);
+    ADD_FAILURE() << wrong << " screen pixels differ from the 2 x 2 blocks of the design-size window; every "
+                  << "second pixel beside it in " << path;
+  }
+  CloseAndExpectCleanExit(window);
+}
+
+TEST_F(ProgramWithSimulator, WithGdkScale3TheWindowIsThreeTimesTheDesignsSize) {
+  FDisplay.reset();  // one large enough for the window
+  FDisplay = std::make_unique<TXServer>("1600x1200x24");
+  if (!FDisplay->Own()) GTEST_SKIP() << "needs Xvfb for a screen of 1600 x 1200";
+  FDesktopScale = "3";
+  StartSimulator({});
+  StartProgram();
+  const unsigned long window = WaitForWindow();
+  ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
+  TWindowGeometry g;
+  ASSERT_TRUE(GetWindowGeometry(window, g));
+  EXPECT_EQ(g.Width, 768);
+  EXPECT_EQ(g.Height, 828);
+  EXPECT_EQ(g.X, (g.ScreenWidth - 768) / 2);
+  EXPECT_EQ(g.Y, (g.ScreenHeight - 828) / 2);
+  CloseAndExpectCleanExit(window);
 }
 
 TEST_F(ProgramWithSimulator, WithoutADisplayItSaysSoOnOneLineAndEnds) {

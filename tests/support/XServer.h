@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <string>
 
-// An X server of the test program's own (Xvfb, 1024 x 768), so that moving the pointer and
-// looking windows up by name cannot disturb, or be disturbed by, tests running beside it on
-// a shared display. DISPLAY points at it while it runs. Without Xvfb the display the tests
+// An X server of the test program's own (Xvfb, 1024 x 768 unless Screen says otherwise), so
+// that moving the pointer and looking windows up by name cannot disturb, or be disturbed by,
+// tests running beside it on a shared display. DISPLAY points at it while it runs. Without Xvfb the display the tests
 // were started on is used; Available() is false when there is none.
 class TXServer {
  public:
-  TXServer() {
+  explicit TXServer(const char* Screen = "1024x768x24") : FScreen(Screen) {
     if (const char* d = std::getenv("DISPLAY")) {
       FHadDisplay = true;
       FOldDisplay = d;
@@ -40,6 +40,8 @@ class TXServer {
   TXServer& operator=(const TXServer&) = delete;
 
   bool Available() const { return FAvailable; }
+  // False when the display is the one the tests were started on, which must not be changed.
+  bool Own() const { return FOwn; }
   const std::string& Why() const { return FWhy; }
 
  private:
@@ -57,7 +59,7 @@ class TXServer {
       const std::string fd = std::to_string(fds[1]);
       // -noreset: a server that resets when its last client leaves refuses connections for a
       // moment, and SDL opens the display once to probe it, closes it and opens it again.
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", FScreen.c_str(), "-nolisten", "tcp",
              "-noreset", static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -69,7 +71,7 @@ class TXServer {
       return false;
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);
-    FAvailable = true;
+    FAvailable = FOwn = true;
     return true;
   }
 
@@ -85,8 +87,10 @@ class TXServer {
     return number;
   }
 
+  std::string FScreen;
   pid_t FPid = -1;
   bool FAvailable = false;
+  bool FOwn = false;
   std::string FWhy;
   std::string FOldDisplay;
   bool FHadDisplay = false;

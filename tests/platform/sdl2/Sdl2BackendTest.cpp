@@ -65,10 +65,14 @@ struct Sdl2Window : ::testing::Test {
 
   void SetUp() override {
     if (!server->Available()) GTEST_SKIP() << server->Why();
+    unsetenv("GDK_SCALE");  // the design's own size unless a test asks for more
     Shell("xdotool mousemove 1000 700");  // away from where the window opens
   }
 
-  void TearDown() override { app.reset(); }
+  void TearDown() override {
+    app.reset();
+    unsetenv("GDK_SCALE");
+  }
 
   // The design's window: a 256 x 276 tool window in the middle of the screen.
   void ShowForm(const std::string& caption) {
@@ -233,6 +237,66 @@ TEST_F(Sdl2Window, TheMessageBoxIsAModalWindowTitledOrvelAX9AnsweredByReturnOrOK
   app->MessageBox("Second");
   returned = true;
   click.join();
+}
+
+// A desktop at twice the size: the window, its pixels, its icon and its message box double;
+// the controls still see the design's pixels.
+TEST_F(Sdl2Window, AtDesktopScale2EveryPixelIsABlockAndThePointerIsInTheDesignsPixels) {
+  setenv("GDK_SCALE", "2", 1);
+  ShowForm("Orvel scale test");
+  const std::string root = Shell("xwininfo -root"), info = Shell("xwininfo -id " + std::to_string(xid));
+  EXPECT_EQ(Field(info, "Width: "), 512);
+  EXPECT_EQ(Field(info, "Height: "), 552);
+  EXPECT_EQ(Field(info, "Absolute upper-left X: "), (Field(root, "Width: ") - 512) / 2);
+  EXPECT_EQ(Field(info, "Absolute upper-left Y: "), (Field(root, "Height: ") - 552) / 2);
+  const std::string hints = Property("WM_NORMAL_HINTS");
+  EXPECT_NE(hints.find("maximum size: 512 by 552"), std::string::npos) << hints;
+  EXPECT_EQ(app->Backend().ClientBounds(form->WindowHandle()).Width(), 256);
+  EXPECT_NE(Property("_NET_WM_ICON").find("Icon (64 x 64)"), std::string::npos);
+
+  TSpot* target = Spot(Bounds(100, 100, 20, 20), clRed);
+  TSpot* decoy = Spot(Bounds(200, 200, 20, 20), clLime);  // where unhalved positions would land
+  app->ProcessMessages();
+  const TScreenShot shot = CaptureWindow(xid);
+  ASSERT_EQ(shot.Width, 512);
+  EXPECT_EQ(Hex(shot.At(200, 200)), "ff0000");
+  EXPECT_EQ(Hex(shot.At(239, 239)), "ff0000");
+  EXPECT_EQ(Hex(shot.At(199, 200)), "0");
+  EXPECT_EQ(Hex(shot.At(240, 239)), "0");
+  EXPECT_EQ(Hex(shot.At(439, 439)), "ff00");
+  EXPECT_EQ(Hex(shot.At(440, 440)), "0");
+
+  Shell("xdotool mousemove --window " + std::to_string(xid) + " 205 205");
+  EXPECT_TRUE(PumpUntil([&] { return target->Enters == 1; }));
+  EXPECT_EQ(decoy->Enters, 0);
+  Shell("xdotool mousemove --window " + std::to_string(xid) + " 430 430");
+  EXPECT_TRUE(PumpUntil([&] { return decoy->Enters == 1; }));
+
+  std::atomic<bool> returned{false};
+  int boxWidth = 0;
+  std::thread click([&] {
+    unsigned long box = 0;
+    std::istringstream(Shell("xdotool search --sync --onlyvisible --name '^OrvelAX9$'")) >> box;
+    if (!box) {
+      std::fprintf(stderr, "the message box never appeared\n");
+      std::_Exit(1);
+    }
+    const std::string boxInfo = Shell("xwininfo -id " + std::to_string(box));
+    const int w = Field(boxInfo, "Width: "), h = Field(boxInfo, "Height: ");
+    boxWidth = w;
+    // The OK button's middle, 12 + 11 of the box's pixels above its bottom edge, twice over.
+    Shell("xdotool mousemove --window " + std::to_string(box) + " " + std::to_string(w / 2) + " " +
+          std::to_string(h - 46) + " click 1");
+    for (int i = 0; i < 200 && !returned; ++i) std::this_thread::sleep_for(50ms);
+    if (!returned) {
+      std::fprintf(stderr, "a click on OK at %d,%d did not close the %d x %d box\n", w / 2, h - 46, w, h);
+      std::_Exit(1);
+    }
+  });
+  app->MessageBox("Twice the size");
+  returned = true;
+  click.join();
+  EXPECT_GE(boxWidth, 2 * 160);
 }
 
 TEST_F(Sdl2Window, AnIdleWaitBlocksWithoutSpinningUntilAWorkerWakesIt) {

@@ -11,6 +11,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/ui/backend/ScreenBackend.h"
 #include "platform/ui/backend/sdl2/Sdl2MessageBox.h"
+#include "platform/ui/backend/sdl2/Sdl2Scale.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
 #include "platform/ui/backend/sdl2/Sdl2X11Icon.h"
@@ -41,6 +42,7 @@ class TSdl2Backend : public TBackend {
       throw Exception(reason.empty() ? std::string("no video device") : reason);
     }
     FWakeEvent = SDL_RegisterEvents(1);
+    FScale = FindScreenScale();
   }
 
   ~TSdl2Backend() override {
@@ -51,13 +53,14 @@ class TSdl2Backend : public TBackend {
 
   int CreateWindow(const TWindowParams& params) override {
     const int pos = params.Centered ? int(SDL_WINDOWPOS_CENTERED) : int(SDL_WINDOWPOS_UNDEFINED);
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    Uint32 flags = SDL_WINDOW_HIDDEN | FScale.WindowFlags();
     if (params.ToolWindow) flags |= SDL_WINDOW_UTILITY;
-    SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), pos, pos, params.ClientWidth, params.ClientHeight, flags);
+    const int width = FScale.WindowSize(params.ClientWidth), height = FScale.WindowSize(params.ClientHeight);
+    SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), pos, pos, width, height, flags);
     if (!w) throw Exception(std::string("cannot create the window: ") + SDL_GetError());
     // Equal minimum and maximum sizes keep window managers from resizing or maximising it.
-    SDL_SetWindowMinimumSize(w, params.ClientWidth, params.ClientHeight);
-    SDL_SetWindowMaximumSize(w, params.ClientWidth, params.ClientHeight);
+    SDL_SetWindowMinimumSize(w, width, height);
+    SDL_SetWindowMaximumSize(w, width, height);
     SDL_SetWindowResizable(w, SDL_FALSE);
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
@@ -78,9 +81,10 @@ class TSdl2Backend : public TBackend {
     if (SDL_Window* w = Find(window)) SDL_SetWindowTitle(w, caption.c_str());
   }
 
-  void SetIcon(int window, const std::vector<TIconImage>& sizes) override {
+  void SetIcon(int window, const std::vector<TIconImage>& original) override {
     SDL_Window* w = Find(window);
-    if (!w || sizes.empty()) return;
+    if (!w || original.empty()) return;
+    const std::vector<TIconImage> sizes = WithEnlargedIcons(original, FScale.Pixels(w));
     const TIconImage* best = &sizes[0];
     for (const auto& s : sizes)
       if (s.Width > best->Width) best = &s;
@@ -97,16 +101,12 @@ class TSdl2Backend : public TBackend {
 
   TRect ClientBounds(int window) override {
     SDL_Window* w = Find(window);
-    if (!w) return {};
-    int x, y, width, height;
-    SDL_GetWindowPosition(w, &x, &y);
-    SDL_GetWindowSize(w, &width, &height);
-    return Bounds(x, y, width, height);
+    return w ? FScale.ClientBounds(w) : TRect{};
   }
 
   void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) override {
     SDL_Window* w = Find(window);
-    if (w && !dirty.empty()) BlitToWindow(w, buffer, dirty);
+    if (w && !dirty.empty()) BlitToWindow(w, buffer, dirty, FScale.Pixels(w));
   }
 
   bool PollEvent(TBackendEvent& event) override {
@@ -147,11 +147,15 @@ class TSdl2Backend : public TBackend {
     SDL_Window* parent = nullptr;
     for (auto& [id, w] : FWindows)
       if (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) parent = w;
-    RunMessageBox(parent, title, text, FDeferred);
+    RunMessageBox(parent, title, text, FDeferred, FScale);
   }
 
   void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
                       const std::vector<uint8_t>& mask, int hotX, int hotY) override {
+    // As large on the screen as the desktop's own pointers.
+    const int s = FScale.Window;
+    const std::vector<uint8_t> shape = EnlargeBits(image, width, height, s), cover = EnlargeBits(mask, width, height, s);
+    width *= s, height *= s, hotX *= s, hotY *= s;
     // SDL takes one bit per pixel, most significant bit first, rows padded to bytes.
     const int rowBytes = (width + 7) / 8;
     std::vector<Uint8> data(size_t(rowBytes * height)), bits(size_t(rowBytes * height));
@@ -159,8 +163,8 @@ class TSdl2Backend : public TBackend {
       for (int x = 0; x < width; ++x) {
         const size_t i = size_t(y * width + x), b = size_t(y * rowBytes + x / 8);
         const Uint8 bit = Uint8(0x80 >> (x % 8));
-        if (i < image.size() && image[i]) data[b] |= bit;
-        if (i < mask.size() && mask[i]) bits[b] |= bit;
+        if (i < shape.size() && shape[i]) data[b] |= bit;
+        if (i < cover.size() && cover[i]) bits[b] |= bit;
       }
     if (SDL_Cursor* c = SDL_CreateCursor(data.data(), bits.data(), width, height, hotX, hotY)) {
       if (FCursors.count(id)) SDL_FreeCursor(FCursors[id]);
@@ -213,12 +217,12 @@ class TSdl2Backend : public TBackend {
   bool Translate(const SDL_Event& e, TBackendEvent& out) {
     if (e.type == SDL_MOUSEMOTION) {
       if (LeftAtEdge(e.motion)) return false;
-      out = {TBackendEventKind::MouseMove, int(e.motion.windowID), e.motion.x, e.motion.y};
+      out = {TBackendEventKind::MouseMove, int(e.motion.windowID), FScale.Pointer(e.motion.x), FScale.Pointer(e.motion.y)};
       return true;
     }
     if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
       out = {e.type == SDL_MOUSEBUTTONDOWN ? TBackendEventKind::MouseDown : TBackendEventKind::MouseUp,
-             int(e.button.windowID), e.button.x, e.button.y};
+             int(e.button.windowID), FScale.Pointer(e.button.x), FScale.Pointer(e.button.y)};
       return true;
     }
     if (e.type != SDL_WINDOWEVENT) return false;
@@ -235,6 +239,7 @@ class TSdl2Backend : public TBackend {
   std::map<int, SDL_Cursor*> FCursors;
   std::deque<SDL_Event> FDeferred;
   int FDisplayFd = -1;
+  TScreenScale FScale;
   TEventObject FWake;
   Uint32 FWakeEvent = 0;
 };

@@ -93,9 +93,9 @@ void Paint(TBitmap& B, const TBoxLayout& L, bool Down) {
   PaintButton(c, L.Button, Down);
 }
 
-void Show(SDL_Window* W, const TBitmap& B) {
+void Show(SDL_Window* W, const TBitmap& B, const TScreenScale& Scale) {
   const TPixelView view{B.Pixels(), B.Width(), B.Height(), B.Stride()};
-  BlitToWindow(W, view, {Rect(0, 0, B.Width(), B.Height())});
+  BlitToWindow(W, view, {Rect(0, 0, B.Width(), B.Height())}, Scale.Pixels(W));
 }
 
 bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
@@ -106,23 +106,25 @@ bool ClosingKey(SDL_Keycode K) {
 
 class TBox {
  public:
-  TBox(SDL_Window* Parent, const std::string& Title, const std::string& Text) {
+  TBox(SDL_Window* Parent, const std::string& Title, const std::string& Text, const TScreenScale& Scale)
+      : FScale(Scale) {
     TFont font;
     TCanvas measure;
     measure.SetFont(&font);
     FLayout = Layout(measure, Text);
     FPicture.SetSize(FLayout.Width, FLayout.Height);
     Paint(FPicture, FLayout, false);
-    FWindow = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, FLayout.Width,
-                               FLayout.Height, SDL_WINDOW_HIDDEN);
+    const int width = FScale.WindowSize(FLayout.Width), height = FScale.WindowSize(FLayout.Height);
+    FWindow = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               SDL_WINDOW_HIDDEN | FScale.WindowFlags());
     if (!FWindow) return;
-    SDL_SetWindowMinimumSize(FWindow, FLayout.Width, FLayout.Height);
-    SDL_SetWindowMaximumSize(FWindow, FLayout.Width, FLayout.Height);
+    SDL_SetWindowMinimumSize(FWindow, width, height);
+    SDL_SetWindowMaximumSize(FWindow, width, height);
     if (Parent && (SDL_GetWindowFlags(Parent) & SDL_WINDOW_SHOWN)) SDL_SetWindowModalFor(FWindow, Parent);
     FId = SDL_GetWindowID(FWindow);
     SDL_ShowWindow(FWindow);
     SDL_RaiseWindow(FWindow);
-    Show(FWindow, FPicture);
+    Show(FWindow, FPicture, FScale);
   }
   ~TBox() {
     if (FWindow) SDL_DestroyWindow(FWindow);
@@ -151,7 +153,7 @@ class TBox {
     if (FDown == Down) return;
     FDown = Down;
     Paint(FPicture, FLayout, Down);
-    Show(FWindow, FPicture);
+    Show(FWindow, FPicture, FScale);
   }
 
   // True when the event answers the box.
@@ -167,11 +169,11 @@ class TBox {
       case SDL_TEXTEDITING: return false;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.windowID == FId && e.button.button == SDL_BUTTON_LEFT)
-          SetDown(Inside(FLayout.Button, e.button.x, e.button.y));
+          SetDown(OnButton(e.button));
         return false;  // clicks elsewhere are refused while the box is up
       case SDL_MOUSEBUTTONUP: {
         if (e.button.windowID != FId || e.button.button != SDL_BUTTON_LEFT) return false;
-        const bool clicked = FDown && Inside(FLayout.Button, e.button.x, e.button.y);
+        const bool clicked = FDown && OnButton(e.button);
         SetDown(false);
         return clicked;
       }
@@ -180,7 +182,7 @@ class TBox {
         break;
       case SDL_WINDOWEVENT:
         if (e.window.windowID != FId) break;
-        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Show(FWindow, FPicture);
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) Show(FWindow, FPicture, FScale);
         return e.window.event == SDL_WINDOWEVENT_CLOSE;
       default: break;
     }
@@ -188,6 +190,11 @@ class TBox {
     return false;
   }
 
+  bool OnButton(const SDL_MouseButtonEvent& B) const {
+    return Inside(FLayout.Button, FScale.Pointer(B.x), FScale.Pointer(B.y));
+  }
+
+  TScreenScale FScale;
   TBoxLayout FLayout;
   TBitmap FPicture;
   SDL_Window* FWindow = nullptr;
@@ -199,8 +206,8 @@ class TBox {
 }  // namespace
 
 void RunMessageBox(SDL_Window* Parent, const std::string& Title, const std::string& Text,
-                   std::deque<SDL_Event>& Deferred) {
-  TBox box(Parent, Title, Text);
+                   std::deque<SDL_Event>& Deferred, const TScreenScale& Scale) {
+  TBox box(Parent, Title, Text, Scale);
   if (box.Opened()) {
     box.Run(Deferred);
     return;
