@@ -47,7 +47,9 @@ TQemuGuest::~TQemuGuest() { Stop(); }
 std::string TQemuGuest::Start(const TQemuGuestFiles& files) {
   const std::string emulator = FindOnPath(files.Emulator);
   if (emulator.empty()) return files.Emulator + " is not installed (scripts/setup installs qemu-system-x86)";
-  if (!Exists(files.Kernel)) return "no guest kernel at " + files.Kernel + " (scripts/setup fetches it)";
+  std::string kernel = files.KernelDir + "/vmlinux";
+  if (!Exists(kernel)) kernel = files.KernelDir + "/vmlinuz";
+  if (!Exists(kernel)) return "no guest kernel in " + files.KernelDir + " (scripts/setup fetches it)";
   if (!Exists(files.Initrd)) return "no guest file system at " + files.Initrd + " (busybox-static missing at configure time?)";
   if (!Exists(files.Shim)) return "no emulator shim at " + files.Shim;
   if (!FPty.Ok()) return "failed: no pseudo-terminal";
@@ -70,7 +72,7 @@ std::string TQemuGuest::Start(const TQemuGuestFiles& files) {
   const std::string errLog = FDir + "/emulator.log";
   std::vector<std::string> args = {
       emulator, "-nographic", "-m", "128M", "-no-reboot", "-nic", "none",
-      "-kernel", files.Kernel, "-initrd", files.Initrd,
+      "-kernel", kernel, "-initrd", files.Initrd,
       // The guest's console on ttyS0; five 8250 ports, of which ttyS2 to ttyS4 have no UART.
       "-append", "console=ttyS0 8250.nr_uarts=5 quiet loglevel=1 panic=-1",
       "-monitor", "unix:" + monitor + ",server=on,wait=off", "-serial", "stdio",
@@ -106,7 +108,7 @@ std::string TQemuGuest::Start(const TQemuGuestFiles& files) {
   FOut = out[0];
   if (FPid < 0) return "failed: starting " + emulator + ": " + strerror(errno);
 
-  // Boot: the program says "ready" (about 5 s here; far longer on a loaded machine).
+  // Boot: the program says "ready" (a few seconds, far longer on a loaded machine).
   std::string answer = Answer(90000);
   if (answer != "ready") {
     std::string log;

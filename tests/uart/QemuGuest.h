@@ -14,7 +14,7 @@
 
 struct TQemuGuestFiles {
   std::string Emulator;  // qemu-system-x86_64 (searched on PATH when it has no '/')
-  std::string Kernel;
+  std::string KernelDir;  // vmlinux (started directly, the quicker) or vmlinuz
   std::string Initrd;
   std::string Shim;
 };

@@ -51,7 +51,7 @@ class RealUart : public ::testing::Test {
   static void SetUpTestSuite() {
     Guest = new TQemuGuest();
     const uint64_t start = GetTickCount64();
-    Why = Guest->Start({ORVEL_QEMU, ORVEL_UART_KERNEL, ORVEL_UART_INITRD, ORVEL_UART_SHIM});
+    Why = Guest->Start({ORVEL_QEMU, ORVEL_UART_KERNEL_DIR, ORVEL_UART_INITRD, ORVEL_UART_SHIM});
     if (Why.empty()) std::cout << "guest ready after " << GetTickCount64() - start << " ms\n";
     if (Why.empty() && Guest->Command("open COM2") != "ok") Why = "failed: the guest cannot open COM2 (ttyS1)";
   }
@@ -238,6 +238,10 @@ TEST_F(RealUart, ABreakGivesTheBreakEventTheBreakErrorAndOneNullByte) {
   const std::string errors = Guest->Command("errors");
   EXPECT_EQ(Field(errors, "errors"), uint32_t(CE_BREAK)) << errors;
   EXPECT_EQ(Guest->Command("read 16"), "read 1 0");
+}
+
+TEST_F(RealUart, TheDeviceLayersOwnTestsPassInTheGuest) {
+  EXPECT_EQ(Guest->Command("run /uart-guest-serial-tests --gtest_brief=1", 300000), "status 0");
 }
 
 // Slow (half a minute to minutes): a guest that stops reading while up to 1.6 MB arrive. Run

@@ -11,11 +11,14 @@
 //   errors                     -> errors HEX FLAGS HEX INQ N OUTQ N   (ClearCommError)
 //   write N                    -> wrote N           (bytes 0, 1, 2, ... within the time limit)
 //   read MAX                   -> read N HEX...
+//   run COMMAND                -> status N          (a shell command; its output on the console)
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -85,6 +88,11 @@ void Run(const std::string& line) {
   } else if (cmd == "close") {
     Port.reset();
     Answer("ok");
+  } else if (cmd == "run") {
+    std::string command;
+    std::getline(in, command);
+    const int status = std::system(command.c_str());
+    Answer("status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)));
   } else if (!Port) {
     Answer("no port");
   } else if (cmd == "state") {

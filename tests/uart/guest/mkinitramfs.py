@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the emulated machine's initial file system: a cpio archive in the kernel's "newc"
 format, made without root (the console device node is an archive entry, not a file).
-  mkinitramfs.py OUT BUSYBOX INIT PROGRAM
+  mkinitramfs.py OUT BUSYBOX INIT PROGRAM [PROGRAM...]   (programs go to the root as they are named)
 """
 import os
 import stat
@@ -18,15 +18,18 @@ def entry(out, ino, name, mode, data=b"", rdev=(0, 0)):
 
 
 def main():
-    out_path, busybox, init, program = sys.argv[1:5]
+    out_path, busybox, init = sys.argv[1:4]
+    programs = sys.argv[4:]
     with open(out_path + ".tmp", "wb") as out:
         ino = 1
-        for d in ("bin", "dev", "proc", "sys"):
+        for d in ("bin", "dev", "proc", "sys", "tmp"):
             entry(out, ino, d, stat.S_IFDIR | 0o755)
             ino += 1
         entry(out, ino, "dev/console", stat.S_IFCHR | 0o600, rdev=(5, 1))
         ino += 1
-        for name, path in (("bin/busybox", busybox), ("init", init), ("uart-guest", program)):
+        files = [("bin/busybox", busybox), ("init", init)]
+        files += [(os.path.basename(p), p) for p in programs]
+        for name, path in files:
             with open(path, "rb") as f:
                 entry(out, ino, name, stat.S_IFREG | 0o755, f.read())
             ino += 1

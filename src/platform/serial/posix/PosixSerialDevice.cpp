@@ -34,8 +34,12 @@
 //   never        EV_RXFLAG (no event character on Linux), EV_RX80FULL, EV_PERR (printer
 //                error), EV_EVENT1, EV_EVENT2 (provider-specific)
 // The counters are read whenever the wait wakes, so errors show with the bytes they came
-// with. A device without TIOCGICOUNT (a pseudo-terminal) reports no errors and no breaks;
-// one without TIOCMIWAIT reports no modem-line changes.
+// with. Bytes the reader leaves unread fill the tty's buffers, and once they are full what
+// the driver drops (buf_overrun) comes with no arrival to wake the wait; so while unread
+// bytes wait and EV_ERR or EV_BREAK is asked for, the counters are also read every
+// ErrorRecheckMs. A device without TIOCGICOUNT (a pseudo-terminal) reports no errors and
+// no breaks; one without TIOCMIWAIT reports no modem-line changes. What a device can only
+// show on a real UART is tested on Linux's 8250 driver in an emulated PC (tests/uart).
 //
 // Line error flags of ClearCommError, from the same counters since the previous call:
 //   CE_RXOVER 0x01 buf_overrun, CE_OVERRUN 0x02 overrun, CE_RXPARITY 0x04 parity,
@@ -287,6 +291,12 @@ int TPosixSerialDevice::DrainWaitLocked() const {
   return int(std::min<uint64_t>(ms, 1000));
 }
 
+bool TPosixSerialDevice::ErrorsMayPassUnseenLocked() const {
+  if (!FHasCounts || !(FMask & (EV_ERR | EV_BREAK))) return false;
+  int inq = 0;
+  return ioctl(FFd, TIOCINQ, &inq) == 0 && inq > 0;
+}
+
 void TPosixSerialDevice::ArmTxWatch(bool on) {
   epoll_event out{};
   out.events = on ? (EPOLLOUT | EPOLLET) : EPOLLET;
@@ -331,6 +341,7 @@ TCommWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, TEventObject
         return TCommWaitResult::Event;
       }
       timeout = DrainWaitLocked();
+      if (ErrorsMayPassUnseenLocked()) timeout = timeout < 0 ? ErrorRecheckMs : std::min(timeout, ErrorRecheckMs);
     }
     pollfd p[2] = {{FEpoll, POLLIN, 0}, {int(stop.Handle()), POLLIN, 0}};
     const int n = poll(p, 2, timeout);

@@ -46,6 +46,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   void ArmTxWatch(bool on);
   void ModemLinesChanged();
   int DrainWaitLocked() const;
+  bool ErrorsMayPassUnseenLocked() const;
+  static constexpr int ErrorRecheckMs = 100;
   int WriteSome(const void* buffer, int count);
   enum class TRoom { Ready, Timeout, Stopped, Failed };
   TRoom WaitForRoom(uint64_t startTick, uint32_t timeoutMs, TEventObject* stop);
