@@ -35,10 +35,8 @@ struct TStep {
 };
 
 struct TCase {
-  TCase(std::string name, int width, int height, std::vector<TStep> steps, std::string wineNote = {},
-        std::string unmatched = {})
-      : Name(std::move(name)), Width(width), Height(height), Steps(std::move(steps)), WineNote(std::move(wineNote)),
-        Unmatched(std::move(unmatched)) {}
+  TCase(std::string name, int width, int height, std::vector<TStep> steps, std::string wineNote = {})
+      : Name(std::move(name)), Width(width), Height(height), Steps(std::move(steps)), WineNote(std::move(wineNote)) {}
   std::string Name;
   int Width;
   int Height;
@@ -46,14 +44,7 @@ struct TCase {
   // Set where Wine is not a faithful stand-in for Windows on this case: the reason. A marked
   // case is still drawn and compared; a difference is reported, not failed.
   std::string WineNote;
-  // Set while the canvas is known not to draw this case as GDI does yet: what differs. Also
-  // reported, not failed.
-  std::string Unmatched;
 };
-
-// Wide pens are still drawn as square runs along the line; GDI's are geometric, round-ended
-// and centred on a shape's edge.
-inline const char* kWidePens = "wide pens: square runs along the line, where GDI's are geometric with round ends";
 
 // The picture copies read: 8 by 6 pixels, each of its own colour (0x00RRGGBB), and every
 // third one on a diagonal in the key colour.
@@ -127,12 +118,20 @@ inline std::vector<TCase> Cases() {
       Pen(0, 2, kBlue), {opMoveTo, {3, 3}}, {opLineTo, {30, 3}}, {opMoveTo, {3, 8}}, {opLineTo, {30, 15}},
       Pen(0, 3, kRed), {opMoveTo, {4, 20}}, {opLineTo, {34, 24}}, {opMoveTo, {36, 4}}, {opLineTo, {36, 34}},
       Pen(0, 4, kGreen), {opMoveTo, {6, 36}}, {opLineTo, {24, 28}}, Pen(0, 5, kBlack), {opMoveTo, {10, 30}},
-      {opLineTo, {10, 30}}}, "", kWidePens});
+      {opLineTo, {10, 30}}}});
   v.push_back({"WideRectangleAndEllipse", 48, 24, {
       Pen(0, 3, kBlue), Brush(kYellow), {opRectangle, {3, 3, 20, 20}}, Pen(0, 2, kRed),
-      {opEllipse, {25, 3, 45, 21}}}, "", kWidePens});
+      {opEllipse, {25, 3, 45, 21}}}});
   v.push_back({"WidePolyline", 32, 32, {
-      Pen(0, 3, kMaroon), {opPolyline, {3, 3, 28, 3, 28, 28, 10, 20}}}, "", kWidePens});
+      Pen(0, 3, kMaroon), {opPolyline, {3, 3, 28, 3, 28, 28, 10, 20}}}});
+  // Wide pens under the xor mode (each pixel once, the fill beside the outline, not under it),
+  // a 1 by 1 box, a dotted wide pen, filled polygons and ellipses too narrow to round.
+  v.push_back({"WidePenShapes", 48, 36, {
+      Pen(0, 3, kBlue, 2), Brush(kYellow), {opRectangle, {3, 3, 14, 12}}, {opPolyline, {18, 4, 34, 14, 34, 4, 18, 14}},
+      Pen(0, 4, kRed), {opRectangle, {40, 4, 41, 5}}, Pen(1, 3, kGreen), {opMoveTo, {38, 10}}, {opLineTo, {45, 16}},
+      Pen(0, 3, kBlack), Brush(kGray), {opPolygon, {4, 18, 14, 16, 10, 31}}, Pen(0, 2, kRed, 2),
+      {opPolygon, {17, 18, 27, 20, 19, 31}}, Pen(0, 2, kMaroon), Brush(kGreen), {opEllipse, {30, 20, 33, 31}},
+      {opEllipse, {35, 20, 37, 31}}, Pen(0, 5, kBlue), {opNoBrush}, {opEllipse, {39, 21, 46, 33}}}});
   // Polygons: convex, concave, self-intersecting (alternate rule), outline and fill.
   v.push_back({"PolygonConvex", 32, 32, {
       Pen(0, 1, kBlack), Brush(kYellow), {opPolygon, {15, 2, 29, 12, 24, 29, 5, 27, 2, 10}}}});
@@ -214,7 +213,7 @@ inline std::vector<TCase> Cases() {
       {opClip, {4, 4, 28, 4, 28, 20, 4, 20}}, Pen(0, 4, 0x202020), {opMoveTo, {4, 4}}, {opLineTo, {3, 4}},
       Pen(0, 4, 0x404040), {opMoveTo, {8, 4}}, {opLineTo, {3, 8}}, Pen(0, 4, 0x606060), {opMoveTo, {12, 4}},
       {opLineTo, {3, 12}}, Pen(0, 4, 0x808080), {opMoveTo, {16, 4}}, {opLineTo, {3, 16}}, Pen(0, 4, 0xA0A0A0),
-      {opMoveTo, {20, 4}}, {opLineTo, {3, 20}}, Pen(0, 4, 0xC0C0C0), {opMoveTo, {24, 4}}, {opLineTo, {3, 24}}}, "", kWidePens});
+      {opMoveTo, {20, 4}}, {opLineTo, {3, 20}}, Pen(0, 4, 0xC0C0C0), {opMoveTo, {24, 4}}, {opLineTo, {3, 24}}}});
   return v;
 }
 

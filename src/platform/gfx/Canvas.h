@@ -14,7 +14,7 @@
 class TBitmap;
 class TFont;
 class TGraphic;
-struct TClipMask;
+struct TPixelMask;
 
 // Drawing onto a surface (a TBitmap) through an origin and a clip.
 //
@@ -30,15 +30,21 @@ struct TClipMask;
 //     PenPos follows the path. A step that falls exactly half-way between two pixels takes
 //     the one GDI takes for that direction. A dotted pattern starts afresh with each LineTo
 //     and runs on along a polyline or an outline.
+//   - A pen wider than 1 is solid and geometric, as GDI's: each segment is a band as wide as
+//     the pen measured across it, with round ends and round joins (a line of no length leaves
+//     a dot); the pixels of a whole path are painted once.
 //   - Rectangle and Ellipse take a bounding box whose right and bottom edges lie outside:
 //     Rectangle(0, 0, 10, 5) covers columns 0-9 and rows 0-4, its outline on the outermost
 //     ones; the ellipse is inscribed in the same box. Both are filled with the brush (unless
-//     clear) and outlined with the pen (unless psClear), the outline inside the box. As GDI
-//     draws them: a 1 by 1 box draws nothing, and without a pen the fill leaves the right
-//     column and bottom row out; the pen's mode applies to the fill as well.
+//     clear) and outlined with the pen (unless psClear): a one-pixel outline on the box's
+//     outermost pixels, a wide one centred on them, so half of it lies outside the box. As GDI
+//     draws them: a 1 by 1 box draws nothing with a one-pixel pen, and without a pen the fill
+//     leaves the right column and bottom row out; the pen's mode applies to the fill as well,
+//     which leaves a wide outline's pixels alone.
 //   - Polygon fills with the brush by the alternate (even-odd) rule, its points being pixel
 //     centres as they are for lines (left and top edges in, right and bottom edges out), then
 //     outlines the closed path with the pen as lines do: fill and outline meet without a gap.
+//     The fill takes the pen's mode, as the other shapes' fills do.
 //   - FillRect paints the rectangle (right and bottom exclusive) with the brush only, so a
 //     clear brush paints nothing.
 //   - Text: see DrawText. Glyphs are drawn in the font's colour (outline fonts anti-aliased,
@@ -140,7 +146,7 @@ class TCanvas {
   TBitmap* FSurface = nullptr;
   TPoint FOrigin;
   TRect FClip;
-  std::shared_ptr<const TClipMask> FMask;
+  std::shared_ptr<const TPixelMask> FMask;
   TPen FPen;
   TBrush FBrush;
   std::unique_ptr<TFont> FFont;
@@ -163,5 +169,5 @@ class TCanvasState {
   TBitmap* FSurface;
   TPoint FOrigin;
   TRect FClip;
-  std::shared_ptr<const TClipMask> FMask;
+  std::shared_ptr<const TPixelMask> FMask;
 };

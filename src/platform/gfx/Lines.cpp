@@ -1,5 +1,7 @@
 // Lines and polylines: the start point is painted, the end point is not (for the one-pixel
 // pen; a wide pen covers both ends).
+#include <vector>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Raster.h"
@@ -11,25 +13,9 @@ constexpr int kDotCycle = 6;
 
 bool XMajor(TPoint a, TPoint b) { return std::llabs((long long)b.X - a.X) >= std::llabs((long long)b.Y - a.Y); }
 
-// A wide pen is solid and square-capped: a run of w pixels across the line at every step, the
-// line drawn to its end point and half a pen width beyond both ends, so that wide lines side
-// by side (the diagonal gradients) leave no gaps.
-void StrokeWide(const TRaster& r, const TPen& pen, TPoint a, TPoint b) {
-  const uint32_t ink = ColorToPixel(pen.Color());
-  const int w = pen.Width(), back = (w - 1) / 2;
-  if (a == b) {  // a line of no length still leaves the pen's square
-    for (int y = a.Y - back; y < a.Y - back + w; ++y) r.Span(y, a.X - back, a.X - back + w, ink, pen.Mode());
-    return;
-  }
-  const bool xMajor = XMajor(a, b);
-  const int lo = (xMajor ? r.Clip.Left : r.Clip.Top) - w, hi = (xMajor ? r.Clip.Right : r.Clip.Bottom) + w;
-  ForEachLinePixel(a, b, lo, hi, back, w - back, [&](int x, int y, int) {
-    if (xMajor) {
-      for (int yy = y - back; yy < y - back + w; ++yy) r.Plot(x, yy, ink, pen.Mode());
-    } else {
-      r.Span(y, x - back, x - back + w, ink, pen.Mode());
-    }
-  });
+// A wide pen: the path's pixels gathered, then painted once.
+void StrokeWide(const TRaster& r, const TPen& pen, std::span<const TPoint> path, bool closed) {
+  PaintPixels(r, WidePenPixels(r, path, pen.Width(), closed), ColorToPixel(pen.Color()), pen.Mode());
 }
 
 // The one-pixel pen: start point in, end point out; phase is where a dotted pen is in its
@@ -45,12 +31,6 @@ void StrokeThin(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a
   });
 }
 
-// One segment in surface coordinates.
-void StrokeSegment(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
-  if (pen.Width() > 1) StrokeWide(r, pen, a, b);
-  else StrokeThin(r, pen, brush, a, b, phase);
-}
-
 // Steps along a segment, modulo the dotted pattern's length.
 int SegmentPhase(TPoint a, TPoint b) {
   return int(std::max(std::llabs((long long)b.X - a.X), std::llabs((long long)b.Y - a.Y)) % kDotCycle);
@@ -63,18 +43,28 @@ void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 // Each line starts a dotted pen's pattern afresh, as GDI does; a polyline carries it on.
 void TCanvas::LineTo(int X, int Y) {
   const TRaster r(*this);
-  if (!r.Empty() && FPen.Style() != psClear)
-    StrokeSegment(r, FPen, FBrush, r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y), 0);
+  if (!r.Empty() && FPen.Style() != psClear) {
+    const TPoint ends[2] = {r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y)};
+    if (FPen.Width() > 1) StrokeWide(r, FPen, ends, false);
+    else StrokeThin(r, FPen, FBrush, ends[0], ends[1], 0);
+  }
   FPenPos = TPoint{X, Y};
 }
 
 void TCanvas::Polyline(std::span<const TPoint> Points) {
   const TRaster r(*this);
-  if (r.Empty() || FPen.Style() == psClear) return;
+  if (r.Empty() || FPen.Style() == psClear || Points.size() < 2) return;
+  if (FPen.Width() > 1) {
+    std::vector<TPoint> path;
+    path.reserve(Points.size());
+    for (const TPoint& p : Points) path.push_back(r.ToSurface(p.X, p.Y));
+    StrokeWide(r, FPen, path, false);
+    return;
+  }
   int phase = 0;
   for (size_t i = 1; i < Points.size(); ++i) {
     const TPoint a = Points[i - 1], b = Points[i];
-    StrokeSegment(r, FPen, FBrush, r.ToSurface(a.X, a.Y), r.ToSurface(b.X, b.Y), phase);
+    StrokeThin(r, FPen, FBrush, r.ToSurface(a.X, a.Y), r.ToSurface(b.X, b.Y), phase);
     phase = (phase + SegmentPhase(a, b)) % kDotCycle;
   }
 }

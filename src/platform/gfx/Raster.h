@@ -6,8 +6,9 @@
 #include "platform/gfx/Pen.h"
 #include "platform/gfx/Types.h"
 
-// The inside of a clip polygon: one byte per pixel of Bounds (surface coordinates).
-struct TClipMask {
+// A set of pixels within Bounds (surface coordinates), one byte each: the inside of a clip
+// polygon, or what a wide pen covers.
+struct TPixelMask {
   TRect Bounds;
   std::vector<uint8_t> Inside;
   bool Contains(int x, int y) const {
@@ -52,7 +53,7 @@ struct TRaster {
   int Stride = 0;
   TPoint Origin;
   TRect Clip;
-  const TClipMask* Mask = nullptr;
+  const TPixelMask* Mask = nullptr;
 };
 
 // The spans [x0, x1) on row y inside a polygon by the alternate rule, for rows
@@ -67,5 +68,16 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, dou
 // the line by that many steps past a and up to b (b itself is step `after` = 1).
 template <typename F>
 void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long long after, F&& plot);
+
+// Pens wider than one pixel (always solid). The pixels such a pen covers along a path
+// (surface coordinates, only those within r's clip): every segment a band as wide as the pen
+// measured across the segment, and on every point a disc of the pen's width, which gives
+// round ends and round joins. `closed` adds the segment from the last point back to the first.
+TPixelMask WidePenPixels(const TRaster& r, std::span<const TPoint> path, int width, bool closed);
+// Paints each pixel of the set once.
+void PaintPixels(const TRaster& r, const TPixelMask& set, uint32_t pixel, TPenMode mode);
+// Paints [x0, x1) of row y but for the pixels of `except`: a shape's fill under its wide outline,
+// which each pixel takes once, whatever the pen mode.
+void SpanOutside(const TRaster& r, const TPixelMask& except, int y, int x0, int x1, uint32_t pixel, TPenMode mode);
 
 #include "platform/gfx/RasterScan.inl"

@@ -1,4 +1,5 @@
-// Rectangles: right and bottom edges exclusive, the pen's outline inside the box.
+// Rectangles: right and bottom edges exclusive, a one-pixel outline inside the box, a wide one
+// centred on its edge.
 #include <algorithm>
 
 #include "platform/gfx/Canvas.h"
@@ -33,6 +34,20 @@ void Frame(const TRaster& r, const TRect& box, int w, uint32_t pixel, TPenMode m
   FillBox(r, Rect(std::max(box.Left + l, box.Right - l), box.Top + t, box.Right, box.Bottom - t), pixel, mode);
 }
 
+// A wide pen is centred on the outermost pixels, so half of it lies outside the box; the fill
+// covers the box but its right column and bottom row, and not what the pen covers.
+void WideRectangle(const TRaster& r, const TRect& box, const TPen& pen, const TBrush& brush) {
+  const TPoint corners[] = {{box.Right - 1, box.Bottom - 1}, {box.Left, box.Bottom - 1}, {box.Left, box.Top},
+                            {box.Right - 1, box.Top}};
+  const TPixelMask outline = WidePenPixels(r, corners, pen.Width(), true);
+  if (brush.Style() == bsSolid) {
+    const TRect inside = IntersectRect(Rect(box.Left, box.Top, box.Right - 1, box.Bottom - 1), r.Clip);
+    for (int y = inside.Top; y < inside.Bottom; ++y)
+      SpanOutside(r, outline, y, inside.Left, inside.Right, ColorToPixel(brush.Color()), pen.Mode());
+  }
+  PaintPixels(r, outline, ColorToPixel(pen.Color()), pen.Mode());
+}
+
 }  // namespace
 
 // As GDI: the outline is the closed path through the outermost pixels, which a 1 by 1 box
@@ -44,13 +59,17 @@ void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
   const TRect box = r.ToSurface(Rect(std::min(X1, X2), std::min(Y1, Y2), std::max(X1, X2), std::max(Y1, Y2)));
   if (box.IsEmpty()) return;
   const bool outline = FPen.Style() != psClear;
-  const int w = outline ? FPen.Width() : 0;
-  const int lead = w > 1 ? w : (w + 1) / 2, trail = w > 1 ? w : 1 + w / 2;
+  if (outline && FPen.Width() > 1) {
+    WideRectangle(r, box, FPen, FBrush);
+    return;
+  }
+  const int w = outline ? 1 : 0;
+  const int lead = w, trail = 1;
   if (FBrush.Style() == bsSolid)
     FillBox(r, Rect(box.Left + lead, box.Top + lead, box.Right - trail, box.Bottom - trail),
             ColorToPixel(FBrush.Color()), FPen.Mode());
   if (!outline || (box.Width() == 1 && box.Height() == 1)) return;
-  if (FPen.Style() == psDot && w == 1) {  // a dotted frame follows the path like a polyline
+  if (FPen.Style() == psDot) {  // a dotted frame follows the path like a polyline
     const TRect b = OffsetRect(box, -FOrigin.X, -FOrigin.Y);
     const TPoint path[] = {{b.Right - 1, b.Top}, {b.Left, b.Top}, {b.Left, b.Bottom - 1},
                            {b.Right - 1, b.Bottom - 1}, {b.Right - 1, b.Top}};

@@ -77,16 +77,22 @@ TEST_F(Lines, DottedPatternRunsOnAlongAPolylineAndRestartsAtEachLine) {
   EXPECT_EQ(b.PixelColor(14, 3), clWhite);
 }
 
-TEST_F(Lines, WidePenCoversItsWidthAcrossTheLineAndSquareCapsBothEnds) {
+// Width across the line, round ends reaching half the pen past both end points; a line of no
+// length leaves the pen's dot. (The GDI comparison checks the exact pixels of every width.)
+TEST_F(Lines, WidePenCoversItsWidthAcrossTheLineWithRoundEnds) {
   c.Pen()->SetWidth(3);
   c.MoveTo(2, 5);
   c.LineTo(8, 5);
   EXPECT_EQ(Extent(b, clWhite), Rect(1, 4, 10, 7));
-  EXPECT_TRUE(All(b, Rect(1, 4, 10, 7), clBlack));
+  EXPECT_TRUE(All(b, Rect(2, 4, 9, 7), clBlack));
+  for (TPoint corner : {TPoint{1, 4}, TPoint{1, 6}, TPoint{9, 4}, TPoint{9, 6}})
+    EXPECT_EQ(b.PixelColor(corner.X, corner.Y), clWhite) << corner.X << "," << corner.Y;
   Fill(b, clWhite);
   c.MoveTo(5, 5);
-  c.LineTo(5, 5);  // no length: the pen's square
+  c.LineTo(5, 5);
   EXPECT_EQ(Extent(b, clWhite), Rect(4, 4, 7, 7));
+  EXPECT_EQ(b.PixelColor(4, 4), clWhite);
+  EXPECT_EQ(b.PixelColor(5, 5), clBlack);
 }
 
 TEST_F(Lines, PenModesInvertAndXor) {
