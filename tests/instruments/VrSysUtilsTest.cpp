@@ -173,15 +173,15 @@ TEST(ImageTextLayout, AutomaticMarginAndSpacingShareTheFreeSpace) {
   TBitmap b(1, 1);
   TCanvas& c = *b.Canvas();
   c.Font()->SetName("Arial");
-  c.Font()->SetHeight(13);  // a cell of 13 pixels
+  c.Font()->SetHeight(-12);  // a cell of 14 pixels
   const std::string caption = CaptionOfWidth(c, 40);
   ASSERT_FALSE(caption.empty());
-  ASSERT_EQ(c.TextHeight(caption), 13);
+  ASSERT_EQ(c.TextHeight(caption), 14);
   TPoint image;
   TRect text;
   CalcImageTextLayout(c, Rect(0, 0, 100, 20), Point(0, 0), caption, ImageLeft, -1, -1, Point(10, 10), image, text);
   EXPECT_EQ(image, Point(16, 5));
-  EXPECT_EQ(text, Rect(42, 4, 82, 17));
+  EXPECT_EQ(text, Rect(42, 3, 82, 17));
 
   CalcImageTextLayout(c, Rect(10, 20, 110, 40), Point(1, 2), caption, ImageRight, 5, -1, Point(10, 10), image, text);
   EXPECT_EQ(image, Point(10 + 1 + 100 - 5 - 10, 20 + 2 + 5));

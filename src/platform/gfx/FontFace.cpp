@@ -1,6 +1,7 @@
 // The only file that talks to FreeType: sizing a face by the classic height rule and
 // rendering glyphs into the cache: grey-scale for outline fonts, the bitmap's own pixels for
-// bitmap fonts. Which file a family resolves to is the platform's (FontMatch.h).
+// bitmap fonts. Which font a family resolves to is the platform's (FontMatch.h): a file,
+// the font's bytes, or glyphs the system draws itself, which are cached alike.
 #include "platform/gfx/FontFace.h"
 
 #include <ft2build.h>
@@ -21,6 +22,8 @@
 #include "platform/gfx/FontMatch.h"
 
 struct TFontFace::TImpl {
+  std::vector<uint8_t> Data;  // the bytes FreeType reads the face from, when not a file
+  std::unique_ptr<TSystemGlyphs> System;
   FT_Face Face = nullptr;
   bool FakeBold = false;
   bool FakeItalic = false;
@@ -58,15 +61,23 @@ void DesignMetrics(FT_Face f, double& ascent, double& descent) {
   if (ascent + descent <= 0) ascent = f->units_per_EM * 0.8, descent = f->units_per_EM * 0.2;
 }
 
+// A face of the font's bytes when the platform handed them over, else of its file.
+FT_Error NewFace(const TFontFace::TImpl& impl, const std::string& file, long index, FT_Face* f) {
+  if (!impl.Data.empty())
+    return FT_New_Memory_Face(Library(), impl.Data.data(), FT_Long(impl.Data.size()), index, f);
+  return FT_New_Face(Library(), file.c_str(), index, f);
+}
+
 // A bitmap font comes in fixed sizes (a .fon file holds one face per size). Windows takes
 // the largest whose em (negative height) or cell (positive height) does not exceed the height
 // asked for, else the smallest; this opens that face with that size selected.
-FT_Face OpenBitmapSize(FT_Face first, const std::string& file, bool byCell, int wanted, int& cell) {
+FT_Face OpenBitmapSize(FT_Face first, const TFontFace::TImpl& impl, const std::string& file, bool byCell, int wanted,
+                       int& cell) {
   long bestFace = -1;
   int bestStrike = 0, bestSize = 0;
   for (long i = 0; i < first->num_faces; ++i) {
     FT_Face f = first;
-    if (i > 0 && FT_New_Face(Library(), file.c_str(), i, &f) != 0) continue;
+    if (i > 0 && NewFace(impl, file, i, &f) != 0) continue;
     for (int s = 0; s < f->num_fixed_sizes; ++s) {
       const FT_Bitmap_Size& b = f->available_sizes[s];
       const int size = byCell ? b.height : int((b.y_ppem + 32) >> 6);
@@ -79,7 +90,7 @@ FT_Face OpenBitmapSize(FT_Face first, const std::string& file, bool byCell, int 
   FT_Face f = first;
   if (bestFace > 0) {
     FT_Done_Face(first);
-    if (FT_New_Face(Library(), file.c_str(), bestFace, &f) != 0) return nullptr;
+    if (NewFace(impl, file, bestFace, &f) != 0) return nullptr;
   }
   FT_Select_Size(f, bestStrike);
   cell = f->available_sizes[bestStrike].height;
@@ -122,21 +133,31 @@ TFontFace& TFontFace::Get(const std::string& Family, int Height, bool Bold, bool
   auto& slot = cache[{key, Height, Bold, Italic}];
   if (!slot) {
     slot.reset(new TFontFace());
-    slot->Open(ResolveFontFamily(Family, Bold, Italic), Height, Bold, Italic);
+    slot->Open(ResolveFontFamily(Family, Height, Bold, Italic), Height, Bold, Italic);
   }
   return *slot;
 }
 
-void TFontFace::Open(const TFontMatch& Match, int Height, bool Bold, bool Italic) {
+void TFontFace::Open(TFontMatch Match, int Height, bool Bold, bool Italic) {
   FImpl = std::make_unique<TImpl>();
   const double wanted = Height == 0 ? 11.0 : std::abs(Height);  // 0: the default size
-  FT_Face f = nullptr;
-  if (!Library() || Match.File.empty() || FT_New_Face(Library(), Match.File.c_str(), Match.Index, &f) != 0) {
-    FAscent = int(std::lround(wanted * 0.9));  // no face: text measures, draws nothing
-    FDescent = int(std::lround(wanted * 0.25));
+  FSource = Match.Name.empty() ? Match.File : Match.Name;
+  if (Match.System) {  // the system draws the glyphs; a bitmap font's cell is all it has
+    FImpl->System = std::move(Match.System);
+    FAscent = FImpl->System->Ascent();
+    FDescent = FImpl->System->Descent();
+    FUnderlinePos = std::max(1, FDescent / 2);
+    FStrikeOutPos = std::max(1, int(std::lround(FAscent * 0.3)));
     return;
   }
-  FFileName = Match.File;
+  FImpl->Data = std::move(Match.Data);
+  FT_Face f = nullptr;
+  if (!Library() || (Match.File.empty() && FImpl->Data.empty()) || NewFace(*FImpl, Match.File, Match.Index, &f) != 0)
+    return NoFace(wanted);
+  if (!FImpl->Data.empty()) {  // bytes come without the system's word on their style
+    Match.Bold = (f->style_flags & FT_STYLE_FLAG_BOLD) != 0;
+    Match.Italic = (f->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
+  }
   FImpl->FakeBold = Bold && !Match.Bold;
   FImpl->FakeItalic = Italic && !Match.Italic;
   if (FT_IS_SCALABLE(f) || f->num_fixed_sizes == 0) {
@@ -145,15 +166,10 @@ void TFontFace::Open(const TFontMatch& Match, int Height, bool Bold, bool Italic
     return;
   }
   int cell = 0;
-  f = OpenBitmapSize(f, Match.File, Height > 0, int(wanted), cell);
+  f = OpenBitmapSize(f, *FImpl, Match.File, Height > 0, int(wanted), cell);
   FImpl->Face = f;
   FImpl->Bitmap = true;
-  if (!f) {
-    FFileName.clear();
-    FAscent = int(std::lround(wanted * 0.9));
-    FDescent = int(std::lround(wanted * 0.25));
-    return;
-  }
+  if (!f) return NoFace(wanted);
   // A Windows bitmap font has no Unicode map: its glyphs are indexed by their ANSI code.
   if (!f->charmap && f->num_charmaps > 0) FT_Set_Charmap(f, f->charmaps[0]);
   FT_WinFNT_HeaderRec fnt;
@@ -164,17 +180,26 @@ void TFontFace::Open(const TFontMatch& Match, int Height, bool Bold, bool Italic
   FStrikeOutPos = std::max(1, int(std::lround(FAscent * 0.3)));
 }
 
-// Negative height: the em is that many pixels; positive: the cell (ascent + descent) is.
+// No face to read: text still measures, and draws nothing.
+void TFontFace::NoFace(double Wanted) {
+  FSource.clear();
+  FAscent = int(std::lround(Wanted * 0.9));
+  FDescent = int(std::lround(Wanted * 0.25));
+}
+
+// Negative height: the em is that many pixels; positive: the cell (ascent + descent) is,
+// as near as whole pixels allow.
 void TFontFace::SetPixelSize(int Height, double Wanted) {
   FT_Face f = FImpl->Face;
   double a = 0, d = 0;
   DesignMetrics(f, a, d);
   const double upem = f->units_per_EM > 0 ? f->units_per_EM : 2048;
-  const double em = Height > 0 ? Wanted * upem / (a + d) : Wanted;
+  // As GDI sizes an outline font: the em in whole pixels, ascent and descent each rounded,
+  // so that a cell asked for can come out a pixel taller.
+  const double em = Height > 0 ? double(std::max(1L, std::lround(Wanted * upem / (a + d)))) : Wanted;
   FT_Set_Char_Size(f, 0, FT_F26Dot6(std::lround(em * 64)), 72, 72);
-  const int cell = Height > 0 ? Height : int(std::lround((a + d) * em / upem));
   FAscent = int(std::lround(a * em / upem));
-  FDescent = std::max(0, cell - FAscent);
+  FDescent = int(std::lround(d * em / upem));
   FUnderlinePos = std::max(1, int(std::lround(-f->underline_position * em / upem)));
   FLineThickness = std::max(1, int(std::lround(f->underline_thickness * em / upem)));
   FStrikeOutPos = std::max(1, int(std::lround(FAscent * 0.3)));
@@ -196,6 +221,7 @@ const TGlyph& TFontFace::Glyph(char32_t CodePoint) {
 TGlyph TFontFace::Render(char32_t CodePoint) {
   const TGlyph none;
   TGlyph g;
+  if (FImpl->System) return FImpl->System->Render(CodePoint);
   FT_Face f = FImpl->Face;
   if (!f) return none;
   const FT_UInt index = FT_Get_Char_Index(f, FImpl->Ansi ? AnsiCode(CodePoint) : FT_ULong(CodePoint));

@@ -35,20 +35,22 @@ class TFontFace {
   int LineThickness() const { return FLineThickness; }
   // The glyph of a code point (a missing one draws as the face's missing-glyph box).
   const TGlyph& Glyph(char32_t CodePoint);
-  // The file the face was resolved to (empty when none), for diagnostics and tests.
-  const std::string& FileName() const { return FFileName; }
+  // Where the face came from, for diagnostics and tests: its file, or the name of the font
+  // the system picked when it hands over no file (empty when nothing was found).
+  const std::string& Source() const { return FSource; }
 
   struct TImpl;
   struct TFontMatch;
 
  private:
   TFontFace() = default;
-  void Open(const TFontMatch& Match, int Height, bool Bold, bool Italic);
+  void Open(TFontMatch Match, int Height, bool Bold, bool Italic);
+  void NoFace(double Wanted);
   void SetPixelSize(int Height, double Wanted);
   TGlyph Render(char32_t CodePoint);
 
   std::unique_ptr<TImpl> FImpl;
-  std::string FFileName;
+  std::string FSource;
   int FAscent = 0;
   int FDescent = 0;
   int FUnderlinePos = 1;

@@ -76,7 +76,7 @@ TFontFace::TFontMatch KnownFile(const std::string& family, bool bold, bool itali
 
 }  // namespace
 
-TFontFace::TFontMatch ResolveFontFamily(const std::string& family, bool bold, bool italic) {
+TFontFace::TFontMatch ResolveFontFamily(const std::string& family, int /*height*/, bool bold, bool italic) {
   std::string lower = family;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   TFontFace::TFontMatch m = KnownFile(lower, bold, italic);

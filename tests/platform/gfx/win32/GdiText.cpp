@@ -1,0 +1,81 @@
+#include "GdiText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+std::wstring Wide(const std::string& s) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+  std::wstring w(size_t(std::max(n, 0)), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+  return w;
+}
+
+// A memory DC with the font selected.
+struct TFontDC {
+  HDC DC = CreateCompatibleDC(nullptr);
+  HFONT Font = nullptr;
+  HGDIOBJ Old = nullptr;
+  explicit TFontDC(const TGdiFontSpec& spec) {
+    LOGFONTW lf{};
+    lf.lfHeight = spec.Height;
+    lf.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    const std::wstring name = Wide(spec.Family).substr(0, LF_FACESIZE - 1);
+    std::copy(name.begin(), name.end(), lf.lfFaceName);
+    Font = CreateFontIndirectW(&lf);
+    Old = SelectObject(DC, Font);
+  }
+  ~TFontDC() {
+    SelectObject(DC, Old);
+    DeleteObject(Font);
+    DeleteDC(DC);
+  }
+};
+
+}  // namespace
+
+int GdiTextWidth(const TGdiFontSpec& Font, const std::string& Utf8) {
+  const TFontDC f(Font);
+  const std::wstring text = Wide(Utf8);
+  SIZE ext{};
+  GetTextExtentPoint32W(f.DC, text.c_str(), int(text.size()), &ext);
+  return int(ext.cx);
+}
+
+int GdiCellHeight(const TGdiFontSpec& Font) {
+  const TFontDC f(Font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(f.DC, &tm);
+  return int(tm.tmHeight);
+}
+
+std::vector<bool> GdiTextInk(const TGdiFontSpec& Font, const std::string& Utf8, int X, int Y, int Width, int Height) {
+  const TFontDC f(Font);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = Width;
+  bi.bmiHeader.biHeight = -Height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(f.DC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<bool> ink(size_t(Width) * size_t(Height));
+  if (!dib || !bits) return ink;
+  HGDIOBJ old = SelectObject(f.DC, dib);
+  auto* px = static_cast<uint32_t*>(bits);
+  std::fill(px, px + ink.size(), 0x00FFFFFFu);
+  SetBkMode(f.DC, TRANSPARENT);
+  SetTextColor(f.DC, RGB(0, 0, 0));
+  const std::wstring text = Wide(Utf8);
+  ExtTextOutW(f.DC, X, Y, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
+  GdiFlush();
+  for (size_t i = 0; i < ink.size(); ++i) ink[i] = (px[i] & 0xFFFFFF) == 0;
+  SelectObject(f.DC, old);
+  DeleteObject(dib);
+  return ink;
+}
