@@ -45,6 +45,35 @@ std::vector<TPoint> Outline(int w, int h) {
   return all;
 }
 
+// The fill: each row of the lower half reaches out to its quadrant points' largest x; the
+// upper half and the left side mirror it. span(y, x0, x1) in box coordinates.
+template <typename F>
+void FillRows(const std::vector<TPoint>& quadrant, int w, int h, F&& span) {
+  std::vector<int> reach(size_t(h - h / 2), -1);
+  for (const TPoint& p : quadrant) reach[size_t(p.Y - h / 2)] = std::max(reach[size_t(p.Y - h / 2)], p.X);
+  for (int y = h / 2; y < h; ++y) {
+    const int x = reach[size_t(y - h / 2)];
+    if (x < 0) continue;
+    span(y, w - 1 - x, x + 1);
+    if (h - 1 - y != y) span(h - 1 - y, w - 1 - x, x + 1);
+  }
+}
+
+// A wide pen is centred on the traced outline; the fill leaves its pixels alone.
+void WideEllipse(const TRaster& r, const std::vector<TPoint>& quadrant, int w, int h, TPoint o, const TPen& pen,
+                 const TBrush& brush) {
+  std::vector<TPoint> path = Outline(w, h);
+  for (TPoint& p : path) p = TPoint{p.X + o.X, p.Y + o.Y};
+  const TPixelMask outline = WidePenPixels(r, path, pen.Width(), true);
+  if (brush.Style() == bsSolid) {
+    const uint32_t fill = ColorToPixel(brush.Color());
+    FillRows(quadrant, w, h, [&](int y, int x0, int x1) {
+      SpanOutside(r, outline, o.Y + y, o.X + x0, o.X + x1, fill, pen.Mode());
+    });
+  }
+  PaintPixels(r, outline, ColorToPixel(pen.Color()), pen.Mode());
+}
+
 }  // namespace
 
 void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
@@ -58,36 +87,15 @@ void TCanvas::Ellipse(int X1, int Y1, int X2, int Y2) {
   }
   const TPoint o = r.ToSurface(std::min(X1, X2), std::min(Y1, Y2));
   const std::vector<TPoint> quadrant = FirstQuadrant(w, h);
-  // A wide pen is centred on the traced outline; the fill leaves its pixels alone.
-  const bool wide = FPen.Style() != psClear && FPen.Width() > 1;
-  TPixelMask outline;
-  if (wide) {
-    std::vector<TPoint> path = Outline(w, h);
-    for (TPoint& p : path) p = TPoint{p.X + o.X, p.Y + o.Y};
-    outline = WidePenPixels(r, path, FPen.Width(), true);
-  }
-  // Each row of the lower half reaches out to its quadrant points' largest x; the upper half
-  // and the left side mirror it.
-  if (FBrush.Style() == bsSolid) {
-    std::vector<int> reach(size_t(h - h / 2), -1);
-    for (const TPoint& p : quadrant) reach[size_t(p.Y - h / 2)] = std::max(reach[size_t(p.Y - h / 2)], p.X);
-    const uint32_t fill = ColorToPixel(FBrush.Color());
-    const auto row = [&](int y, int x0, int x1) {
-      if (wide) SpanOutside(r, outline, y, x0, x1, fill, FPen.Mode());
-      else r.Span(y, x0, x1, fill, FPen.Mode());
-    };
-    for (int y = h / 2; y < h; ++y) {
-      const int x = reach[size_t(y - h / 2)];
-      if (x < 0) continue;
-      row(o.Y + y, o.X + w - 1 - x, o.X + x + 1);
-      if (h - 1 - y != y) row(o.Y + h - 1 - y, o.X + w - 1 - x, o.X + x + 1);
-    }
-  }
-  if (FPen.Style() == psClear) return;
-  if (wide) {
-    PaintPixels(r, outline, ColorToPixel(FPen.Color()), FPen.Mode());
+  if (FPen.Style() != psClear && FPen.Width() > 1) {
+    WideEllipse(r, quadrant, w, h, o, FPen, FBrush);
     return;
   }
+  if (FBrush.Style() == bsSolid) {
+    const uint32_t fill = ColorToPixel(FBrush.Color());
+    FillRows(quadrant, w, h, [&](int y, int x0, int x1) { r.Span(o.Y + y, o.X + x0, o.X + x1, fill, FPen.Mode()); });
+  }
+  if (FPen.Style() == psClear) return;
   if (FPen.Style() == psSolid) {
     // The closed path steps one pixel at a time, so its line paints each of its points once.
     const uint32_t ink = ColorToPixel(FPen.Color());

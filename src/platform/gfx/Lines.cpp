@@ -44,9 +44,13 @@ void TCanvas::MoveTo(int X, int Y) { FPenPos = TPoint{X, Y}; }
 void TCanvas::LineTo(int X, int Y) {
   const TRaster r(*this);
   if (!r.Empty() && FPen.Style() != psClear) {
-    const TPoint ends[2] = {r.ToSurface(FPenPos.X, FPenPos.Y), r.ToSurface(X, Y)};
-    if (FPen.Width() > 1) StrokeWide(r, FPen, ends, false);
-    else StrokeThin(r, FPen, FBrush, ends[0], ends[1], 0);
+    const TPoint a = r.ToSurface(FPenPos.X, FPenPos.Y), b = r.ToSurface(X, Y);
+    if (FPen.Width() > 1) {
+      const TPoint ends[] = {a, b};
+      StrokeWide(r, FPen, ends, false);
+    } else {
+      StrokeThin(r, FPen, FBrush, a, b, 0);
+    }
   }
   FPenPos = TPoint{X, Y};
 }

@@ -13,26 +13,32 @@ std::vector<TPoint> ToSurface(const TRaster& r, std::span<const TPoint> points) 
   return out;
 }
 
+// A wide outline is gathered first so that the fill leaves its pixels alone.
+void WidePolygon(const TRaster& r, const std::vector<TPoint>& pts, const TPen& pen, const TBrush& brush) {
+  const TPixelMask outline = WidePenPixels(r, pts, pen.Width(), true);
+  if (brush.Style() == bsSolid) {
+    const uint32_t fill = ColorToPixel(brush.Color());
+    ForEachPolygonSpan(pts, r.Clip.Top, r.Clip.Bottom, 0.0,
+                       [&](int y, int x0, int x1) { SpanOutside(r, outline, y, x0, x1, fill, pen.Mode()); });
+  }
+  PaintPixels(r, outline, ColorToPixel(pen.Color()), pen.Mode());
+}
+
 }  // namespace
 
-// The fill takes the pen's mode, as GDI's does. A wide outline is gathered first so that the
-// fill leaves its pixels alone.
+// The fill takes the pen's mode, as GDI's does.
 void TCanvas::Polygon(std::span<const TPoint> Points) {
   const TRaster r(*this);
   if (r.Empty() || Points.size() < 2) return;
-  const std::vector<TPoint> pts = ToSurface(r, Points);
-  const bool wide = FPen.Style() != psClear && FPen.Width() > 1;
-  const TPixelMask outline = wide ? WidePenPixels(r, pts, FPen.Width(), true) : TPixelMask{};
+  if (FPen.Style() != psClear && FPen.Width() > 1) {
+    WidePolygon(r, ToSurface(r, Points), FPen, FBrush);
+    return;
+  }
   if (FBrush.Style() == bsSolid) {
     const uint32_t fill = ColorToPixel(FBrush.Color());
-    ForEachPolygonSpan(pts, r.Clip.Top, r.Clip.Bottom, 0.0, [&](int y, int x0, int x1) {
-      if (wide) SpanOutside(r, outline, y, x0, x1, fill, FPen.Mode());
-      else r.Span(y, x0, x1, fill, FPen.Mode());
-    });
-  }
-  if (wide) {
-    PaintPixels(r, outline, ColorToPixel(FPen.Color()), FPen.Mode());
-    return;
+    const std::vector<TPoint> pts = ToSurface(r, Points);
+    ForEachPolygonSpan(pts, r.Clip.Top, r.Clip.Bottom, 0.0,
+                       [&](int y, int x0, int x1) { r.Span(y, x0, x1, fill, FPen.Mode()); });
   }
   std::vector<TPoint> closed(Points.begin(), Points.end());
   closed.push_back(Points.front());

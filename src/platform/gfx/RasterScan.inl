@@ -20,7 +20,7 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, dou
       const TPoint& a = points[i];
       const TPoint& b = points[(i + 1) % n];
       if ((a.Y <= yc) == (b.Y <= yc)) continue;  // edge does not cross this row's centre
-      xs.push_back(a.X + (yc - a.Y) * double(b.X - a.X) / double(b.Y - a.Y));
+      xs.push_back(a.X + (yc - a.Y) * (double(b.X) - a.X) / (double(b.Y) - a.Y));  // far points must not overflow
     }
     std::sort(xs.begin(), xs.end());
     for (size_t i = 0; i + 1 < xs.size(); i += 2) {

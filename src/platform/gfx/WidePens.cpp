@@ -2,7 +2,9 @@
 // whole path are gathered first and painted once, so overlapping segments and joins do not
 // paint twice (which would show under the not and xor modes).
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/gfx/Raster.h"
@@ -67,7 +69,7 @@ int RoundHalfUp(double v) { return int(v + 0.5); }  // v >= 0
 // half the pen's width across the line from each end, the halves rounded to whole pixels (the
 // larger one on the left of the direction of travel).
 void AddBand(TPixelMask& m, TPoint a, TPoint b, int width) {
-  const int dx = b.X - a.X, dy = b.Y - a.Y;
+  const long long dx = (long long)b.X - a.X, dy = (long long)b.Y - a.Y;
   if (dy == 0) {
     AddRect(m, Rect(std::min(a.X, b.X), a.Y - width / 2, std::max(a.X, b.X), a.Y - width / 2 + width));
     return;
@@ -77,7 +79,7 @@ void AddBand(TPixelMask& m, TPoint a, TPoint b, int width) {
     return;
   }
   const double len = std::hypot(double(dx), double(dy));
-  const double acrossX = width * std::abs(dy) / len, acrossY = width * std::abs(dx) / len;
+  const double acrossX = width * double(std::llabs(dy)) / len, acrossY = width * double(std::llabs(dx)) / len;
   TPoint narrow{RoundHalfUp(acrossX / 2), RoundHalfUp(acrossY / 2)};
   TPoint wide{RoundHalfUp((acrossX + 1) / 2), RoundHalfUp((acrossY + 1) / 2)};
   if (dx < 0) narrow.Y = -narrow.Y, wide.Y = -wide.Y;
@@ -100,7 +102,10 @@ TPixelMask WidePenPixels(const TRaster& r, std::span<const TPoint> path, int wid
   for (const TPoint& p : path)
     reach = Rect(std::min(reach.Left, p.X), std::min(reach.Top, p.Y), std::max(reach.Right, p.X),
                  std::max(reach.Bottom, p.Y));
-  m.Bounds = IntersectRect(Rect(reach.Left - width, reach.Top - width, reach.Right + width + 1, reach.Bottom + width + 1),
+  // Far-away points must not overflow: the reach is cut to the clip anyway.
+  const auto grow = [](int v, long long by) { return int(std::clamp<long long>(v + by, INT_MIN, INT_MAX)); };
+  m.Bounds = IntersectRect(Rect(grow(reach.Left, -width), grow(reach.Top, -width), grow(reach.Right, width + 1),
+                                grow(reach.Bottom, width + 1)),
                            r.Clip);
   if (m.Bounds.IsEmpty()) return TPixelMask{};
   m.Inside.assign(size_t(m.Bounds.Width()) * size_t(m.Bounds.Height()), 0);

@@ -113,6 +113,11 @@ TEST_F(Lines, FarAwayEndPointsDrawOnlyWhatIsVisibleAndReturnAtOnce) {
   c.LineTo(2000000000, 6);
   EXPECT_TRUE(All(b, Rect(0, 6, 12, 7), clBlack));
   EXPECT_EQ(Count(b, Rect(0, 0, 12, 12), clBlack), 12);
+  c.Pen()->SetWidth(3);
+  c.MoveTo(-2000000000, -2000000000);
+  c.LineTo(2000000000, 2000000000);
+  EXPECT_EQ(b.PixelColor(3, 3), clBlack);
+  EXPECT_EQ(b.PixelColor(9, 2), clWhite);
 }
 
 }  // namespace
