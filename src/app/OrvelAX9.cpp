@@ -29,5 +29,7 @@ int main() {
   Application->CreateForm(frmAX9);
   Application->Run();
   closeRequests.Stop();
-  return 0;
+  if (!Application->DisplayLost()) return 0;
+  std::fprintf(stderr, "OrvelAX9: the display was lost\n");
+  return 1;
 }

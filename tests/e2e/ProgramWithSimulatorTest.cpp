@@ -107,7 +107,7 @@ class ProgramWithSimulator : public ::testing::Test {
   // The leak checker of a sanitized build, told about the system libraries' own leaks.
   static std::string LeakOptions() {
     const char* own = std::getenv("LSAN_OPTIONS");
-    const std::string supp = "suppressions=" ORVEL_SOURCE_DIR "/tests/e2e/lsan.supp";
+    const std::string supp = "print_suppressions=0:suppressions=" ORVEL_SOURCE_DIR "/tests/e2e/lsan.supp";
     return own && *own ? std::string(own) + ":" + supp : supp;
   }
 
@@ -198,6 +198,47 @@ class ProgramWithSimulator : public ::testing::Test {
         << "the port was not closed";
   }
 
+  // The program started against a streaming simulator, its window shown.
+  unsigned long StartStreaming() {
+    StartSimulator({});
+    StartProgram();
+    const unsigned long window = WaitForWindow();
+    if (window == 0) return 0;
+    if (!WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000)) return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // frames streaming
+    return window;
+  }
+
+  // Follows the program to its end, after something asked it to end: when the simulator saw
+  // the line close and when the program had ended (0: not within timeoutMs).
+  struct TEnding {
+    uint64_t Asked = NowMs();
+    uint64_t LineClosed = 0;
+    uint64_t Ended = 0;
+  };
+  TEnding FollowEnding(int timeoutMs) {
+    TEnding e;
+    while (FProgram->Running() && NowMs() - e.Asked < uint64_t(timeoutMs)) {
+      if (!e.LineClosed && CountOf(SimulatorLog(), "line closed") == 1) e.LineClosed = NowMs();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (FProgram->WaitExit(100)) e.Ended = NowMs();
+    return e;
+  }
+
+  // The port was closed by the serial component, which pauses after the close, and not by
+  // the process's end.
+  static void ExpectClosedByTheComponent(const TEnding& e) {
+    ASSERT_NE(e.LineClosed, 0u) << "the line was still open when the program ended";
+    EXPECT_GE(e.Ended - e.LineClosed, 200u) << "no pause after the port's close: not the component's close";
+  }
+
+  void EndSimulator() {
+    FSimulator->Signal(SIGTERM);
+    ASSERT_TRUE(FSimulator->WaitExit(3000));
+    FSimulator.reset();
+  }
+
   std::unique_ptr<TXServer> FDisplay;
   fs::path FRoot;
   std::unique_ptr<ChildProcess> FSimulator;
@@ -240,32 +281,58 @@ TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIs
 TEST_F(ProgramWithSimulator, TermIntAndHupCloseItAsItsWindowDoes) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(strsignal(sig));
-    StartSimulator({});
-    StartProgram();
-    ASSERT_NE(WaitForWindow(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // frames streaming
+    ASSERT_NE(StartStreaming(), 0u);
 
-    const uint64_t asked = NowMs();
     FProgram->Signal(sig);
-    uint64_t lineClosed = 0;
-    while (FProgram->Running() && NowMs() - asked < 3000) {
-      if (!lineClosed && CountOf(SimulatorLog(), "line closed") == 1) lineClosed = NowMs();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(FProgram->WaitExit(100)) << "still running 3 s after the signal";
-    const uint64_t ended = NowMs();
+    const TEnding e = FollowEnding(15000);
+    ASSERT_NE(e.Ended, 0u) << "still running 15 s after the signal";
     EXPECT_EQ(FProgram->ExitStatus(), 0);
-    // Within a second on a quiet machine; the margin is for a sanitized build under load.
-    EXPECT_LT(ended - asked, 1500u);
-    ASSERT_NE(lineClosed, 0u) << "the line was still open when the program ended";
-    EXPECT_GE(ended - lineClosed, 200u) << "no pause after the port's close: not the component's close";
+    // The close within a second. The end follows it by the component's pause; the process's
+    // own exit (a sanitized build checks for leaks) can take seconds on a loaded machine.
+    EXPECT_LT(e.LineClosed - e.Asked, 1000u) << "the port closed late";
+    EXPECT_LT(e.Ended - e.Asked, 5000u);
+    ExpectClosedByTheComponent(e);
 
-    FSimulator->Signal(SIGTERM);
-    ASSERT_TRUE(FSimulator->WaitExit(3000));
-    FSimulator.reset();
+    EndSimulator();
     FProgram.reset();
   }
+}
+
+// When its X server goes away (the session ends, the server crashes) the program ends through
+// its loop as a close does, so that the port is closed by its component; it says why on one
+// line and ends with status 1. Xlib alone would end it from inside the call that noticed.
+TEST_F(ProgramWithSimulator, ALostDisplayClosesThePortAndEndsItWithStatusOneAndOneLine) {
+  for (int sig : {SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(strsignal(sig));
+    ASSERT_NE(StartStreaming(), 0u);
+
+    if (!FDisplay->Kill(sig)) GTEST_SKIP() << "needs an X server of its own (Xvfb)";
+    const TEnding e = FollowEnding(15000);
+    ASSERT_NE(e.Ended, 0u) << "still running 15 s after its display went";
+    EXPECT_EQ(FProgram->ExitStatus(), 1);
+    EXPECT_EQ(ReadFile(FRoot / "program.err"), "OrvelAX9: the display was lost\n");
+    ExpectClosedByTheComponent(e);
+
+    EndSimulator();
+    FProgram.reset();
+    FDisplay.reset();
+    FDisplay = std::make_unique<TXServer>();
+    ASSERT_TRUE(FDisplay->Available());
+  }
+}
+
+// Another client destroying the window (`xdotool windowclose`) ends the program as a close of
+// the window does: the port closed by its component, status 0, and no X error on the way.
+TEST_F(ProgramWithSimulator, AWindowDestroyedFromOutsideEndsItAsACloseDoes) {
+  const unsigned long window = StartStreaming();
+  ASSERT_NE(window, 0u);
+
+  ASSERT_TRUE(DestroyWindowFromOutside(window));
+  const TEnding e = FollowEnding(15000);
+  ASSERT_NE(e.Ended, 0u) << "still running 15 s after its window was destroyed";
+  EXPECT_EQ(FProgram->ExitStatus(), 0);
+  EXPECT_EQ(ReadFile(FRoot / "program.err"), "");
+  ExpectClosedByTheComponent(e);
 }
 
 TEST_F(ProgramWithSimulator, WithoutAnAnswerTriesFiveTimesThenShowsTheWindow) {
@@ -434,6 +501,19 @@ TEST_F(ProgramWithSimulator, WithGdkScale3TheWindowIsThreeTimesTheDesignsSize) {
   EXPECT_EQ(g.X, (g.ScreenWidth - 768) / 2);
   EXPECT_EQ(g.Y, (g.ScreenHeight - 828) / 2);
   CloseAndExpectCleanExit(window);
+}
+
+// The display going while a message box waits for its answer, before the window was ever
+// created: the box gives up, and the program ends as it does for a display lost later.
+TEST_F(ProgramWithSimulator, ADisplayLostUnderAMessageBoxEndsItWithStatusOne) {
+  StartSimulator({});
+  StartProgram("9\n");  // no COM9: a message box comes first
+  ASSERT_NE(WaitForWindow("^OrvelAX9$"), 0u) << "no message box";
+
+  if (!FDisplay->Kill(SIGKILL)) GTEST_SKIP() << "needs an X server of its own (Xvfb)";
+  ASSERT_TRUE(FProgram->WaitExit(5000)) << "still running 5 s after its display went";
+  EXPECT_EQ(FProgram->ExitStatus(), 1);
+  EXPECT_EQ(ReadFile(FRoot / "program.err"), "OrvelAX9: the display was lost\n");
 }
 
 TEST_F(ProgramWithSimulator, WithoutADisplayItSaysSoOnOneLineAndEnds) {

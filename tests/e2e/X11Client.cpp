@@ -25,6 +25,7 @@ struct TXlib {
   int (*ScreenHeightOf)(Display*, int) = nullptr;
   Status (*GetWMNormalHints)(Display*, Window, XSizeHints*, long*) = nullptr;
   XImage* (*GetImage)(Display*, Drawable, int, int, unsigned, unsigned, unsigned long, int) = nullptr;
+  int (*DestroyWindow)(Display*, Window) = nullptr;
   bool Ok = false;
 
   TXlib() {
@@ -35,7 +36,7 @@ struct TXlib {
          Load(GetGeometry, "XGetGeometry") && Load(TranslateCoordinates, "XTranslateCoordinates") &&
          Load(DefaultScreenOf, "XDefaultScreen") && Load(ScreenWidthOf, "XDisplayWidth") &&
          Load(ScreenHeightOf, "XDisplayHeight") && Load(GetWMNormalHints, "XGetWMNormalHints") &&
-         Load(GetImage, "XGetImage");
+         Load(GetImage, "XGetImage") && Load(DestroyWindow, "XDestroyWindow");
   }
   template <class F>
   bool Load(F& f, const char* name) {
@@ -126,4 +127,12 @@ bool RequestWindowClose(unsigned long window) {
   const bool sent = Xlib().SendEvent(c.D, window, False, NoEventMask, &e) != 0;
   Xlib().Sync(c.D, False);
   return sent;
+}
+
+bool DestroyWindowFromOutside(unsigned long window) {
+  TConnection c;
+  if (!c.D) return false;
+  Xlib().DestroyWindow(c.D, window);
+  Xlib().Sync(c.D, False);
+  return true;
 }

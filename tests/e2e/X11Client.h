@@ -33,3 +33,7 @@ std::vector<uint32_t> ReadWindowPixels(unsigned long window, int x, int y, int w
 // Asks a window to close the way a window manager's close button does: a WM_DELETE_WINDOW
 // message. False when the display or Xlib cannot be reached.
 bool RequestWindowClose(unsigned long window);
+
+// Destroys a window from another client, as `xdotool windowclose` does. False when the
+// display or Xlib cannot be reached.
+bool DestroyWindowFromOutside(unsigned long window);

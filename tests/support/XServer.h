@@ -44,6 +44,16 @@ class TXServer {
   bool Own() const { return FOwn; }
   const std::string& Why() const { return FWhy; }
 
+  // Ends the server with `sig`, as a session's end (SIGTERM) or a crash (SIGKILL) would;
+  // false when it is not a server of our own. DISPLAY still names it.
+  bool Kill(int sig) {
+    if (!FOwn || FPid <= 0) return false;
+    kill(FPid, sig);
+    waitpid(FPid, nullptr, 0);
+    FPid = -1;
+    return true;
+  }
+
  private:
   bool Start() {
     int fds[2];
@@ -67,6 +77,12 @@ class TXServer {
     const std::string number = FPid > 0 ? ReadDisplayNumber(fds[0]) : "";
     close(fds[0]);
     if (number.empty()) {
+      // Not left running: a server that comes up late would be taken for the test's own.
+      if (FPid > 0) {
+        kill(FPid, SIGKILL);
+        waitpid(FPid, nullptr, 0);
+        FPid = -1;
+      }
       FWhy = "Xvfb did not start";
       return false;
     }
@@ -75,11 +91,12 @@ class TXServer {
     return true;
   }
 
-  // The display number Xvfb writes to the pipe once it accepts connections.
+  // The display number Xvfb writes to the pipe once it accepts connections. Its start runs
+  // the keymap compiler, which can take seconds on a loaded machine.
   static std::string ReadDisplayNumber(int fd) {
     std::string number;
     pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, 10000) == 1) {
+    while (poll(&p, 1, 30000) == 1) {
       char c;
       if (read(fd, &c, 1) != 1 || c == '\n') break;
       number += c;

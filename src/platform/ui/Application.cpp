@@ -85,6 +85,15 @@ uint32_t TApplication::ModalPass() {
 }
 
 void TApplication::DispatchEvent(const TBackendEvent& e) {
+  if (e.Kind == TBackendEventKind::DisplayLost) {
+    // Ends as a close of the main window does, so that its components close what they hold.
+    FDisplayLost = true;
+    if (FMainForm)
+      FMainForm->Close();
+    else
+      Terminate();
+    return;
+  }
   for (TForm* f : FForms) {
     if (f->WindowHandle() != e.Window) continue;
     if (e.Kind == TBackendEventKind::Close)

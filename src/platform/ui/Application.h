@@ -44,6 +44,8 @@ class TApplication : public TComponent {
   void WaitMessage(uint32_t timeoutMs);
   void Terminate();
   bool Terminated() const { return FTerminated; }
+  // The screen went away: the loop has ended as when the main form closes.
+  bool DisplayLost() const { return FDisplayLost; }
 
   // Passes an exception to OnException, or shows its message when none is installed.
   void HandleException(TObject* Sender, const std::exception& E);
@@ -77,6 +79,7 @@ class TApplication : public TComponent {
   std::vector<TForm*> FForms;
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
+  bool FDisplayLost = false;
 };
 
 extern TApplication* Application;

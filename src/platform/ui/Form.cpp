@@ -194,6 +194,7 @@ void TForm::DispatchInput(const TBackendEvent& Event) {
       break;
     }
     case TBackendEventKind::Close:
+    case TBackendEventKind::DisplayLost:
       break;
   }
 }

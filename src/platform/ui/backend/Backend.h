@@ -32,7 +32,9 @@ struct TIconImage {
   }
 };
 
-enum class TBackendEventKind { Close, Expose, MouseMove, MouseLeave, MouseDown, MouseUp };
+// DisplayLost: the connection to the screen broke (Window is 0). Nothing is shown any more;
+// the backend's calls do nothing from then on, and the program is expected to end.
+enum class TBackendEventKind { Close, Expose, MouseMove, MouseLeave, MouseDown, MouseUp, DisplayLost };
 
 struct TBackendEvent {
   TBackendEventKind Kind;

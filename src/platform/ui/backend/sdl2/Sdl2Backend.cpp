@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -15,6 +16,7 @@
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
 #include "platform/ui/backend/sdl2/Sdl2X11Icon.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 namespace {
 
@@ -43,21 +45,30 @@ class TSdl2Backend : public TBackend {
     }
     FWakeEvent = SDL_RegisterEvents(1);
     FScale = FindScreenScale();
+    WatchDisplay();
   }
 
   ~TSdl2Backend() override {
+    // Without its display SDL cannot let go of anything; the process ends soon after.
+    if (Lost()) return;
     for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
-    for (auto& [id, w] : FWindows) SDL_DestroyWindow(w);
-    SDL_Quit();
+    for (auto& [id, w] : FWindows) {
+      ForgetX11Window(w);
+      SDL_DestroyWindow(w);
+    }
+    if (UnwatchX11Display()) SDL_Quit();
   }
 
   int CreateWindow(const TWindowParams& params) override {
+    if (Lost()) return NoWindow;
     const int pos = params.Centered ? int(SDL_WINDOWPOS_CENTERED) : int(SDL_WINDOWPOS_UNDEFINED);
     Uint32 flags = SDL_WINDOW_HIDDEN | FScale.WindowFlags();
     if (params.ToolWindow) flags |= SDL_WINDOW_UTILITY;
     const int width = FScale.WindowSize(params.ClientWidth), height = FScale.WindowSize(params.ClientHeight);
     SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), pos, pos, width, height, flags);
+    if (!w && Lost()) return NoWindow;
     if (!w) throw Exception(std::string("cannot create the window: ") + SDL_GetError());
+    RegisterX11Window(w);
     // Equal minimum and maximum sizes keep window managers from resizing or maximising it.
     SDL_SetWindowMinimumSize(w, width, height);
     SDL_SetWindowMaximumSize(w, width, height);
@@ -73,8 +84,11 @@ class TSdl2Backend : public TBackend {
   }
 
   void DestroyWindow(int window) override {
-    if (SDL_Window* w = Find(window)) SDL_DestroyWindow(w);
+    SDL_Window* w = Find(window);
     FWindows.erase(window);
+    if (!w || Lost()) return;
+    ForgetX11Window(w);
+    SDL_DestroyWindow(w);
   }
 
   void SetCaption(int window, const std::string& caption) override {
@@ -110,21 +124,26 @@ class TSdl2Backend : public TBackend {
   }
 
   bool PollEvent(TBackendEvent& event) override {
+    if (TakeNews(event)) return true;
     // What arrived while a message box was up comes first, in its order.
-    while (!FDeferred.empty()) {
+    while (!FDeferred.empty() && !Lost()) {
       const SDL_Event e = FDeferred.front();
       FDeferred.pop_front();
       if (Translate(e, event)) return true;
     }
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
+    while (!Lost() && SDL_PollEvent(&e)) {
       if (Translate(e, event)) return true;
     }
-    return false;
+    return TakeNews(event);
   }
 
   void WaitEvent(uint32_t timeoutMs) override {
-    if (FDeferred.empty()) {
+    if (HasNews()) {
+      // Reported by the next poll.
+    } else if (Lost()) {
+      WaitForHandles({FWake.Handle()}, timeoutMs);  // no display to wait on any more
+    } else if (FDeferred.empty()) {
       if (FDisplayFd >= 0 || FWindows.empty())
         WaitForInput(FDisplayFd, FWake.Handle(), timeoutMs);
       else if (timeoutMs == INFINITE)
@@ -144,6 +163,10 @@ class TSdl2Backend : public TBackend {
   }
 
   void MessageBox(const std::string& title, const std::string& text) override {
+    if (Lost()) {
+      std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());  // said somewhere rather than lost
+      return;
+    }
     SDL_Window* parent = nullptr;
     for (auto& [id, w] : FWindows)
       if (SDL_GetWindowFlags(w) & SDL_WINDOW_SHOWN) parent = w;
@@ -152,6 +175,7 @@ class TSdl2Backend : public TBackend {
 
   void RegisterCursor(int id, int width, int height, const std::vector<uint8_t>& image,
                       const std::vector<uint8_t>& mask, int hotX, int hotY) override {
+    if (Lost()) return;
     // As large on the screen as the desktop's own pointers.
     const int s = FScale.Window;
     const std::vector<uint8_t> shape = EnlargeBits(image, width, height, s), cover = EnlargeBits(mask, width, height, s);
@@ -173,9 +197,43 @@ class TSdl2Backend : public TBackend {
   }
 
  private:
+  // The handle of a window asked for when the display was already gone.
+  static constexpr int NoWindow = -1;
+
+  static bool Lost() { return X11DisplayLost(); }
+
+  // A window in hand, unless the display is gone: then no call may reach SDL.
   SDL_Window* Find(int window) {
     auto it = FWindows.find(window);
-    return it == FWindows.end() ? nullptr : it->second;
+    return it == FWindows.end() || Lost() ? nullptr : it->second;
+  }
+
+  // The display connection is taken over before anything can break it, so that a loss is
+  // reported rather than ending the process; SDL names its connection only through a window.
+  void WatchDisplay() {
+    SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+    if (!probe) return;
+    if (WatchX11Display(probe)) FDisplayFd = DisplayConnection(probe);
+    SDL_DestroyWindow(probe);
+  }
+
+  // What SDL's queue does not hold: windows that another client destroyed (reported as a
+  // close), and the loss of the display (once).
+  bool HasNews() {
+    for (Uint32 id; (id = TakeDestroyedX11Window()) != 0;) FDestroyed.push_back(int(id));
+    return !FDestroyed.empty() || (Lost() && !FLossReported);
+  }
+
+  bool TakeNews(TBackendEvent& event) {
+    if (!HasNews()) return false;
+    if (Lost() && !FLossReported) {
+      FLossReported = true;
+      event = {TBackendEventKind::DisplayLost, 0, 0, 0};
+      return true;
+    }
+    event = {TBackendEventKind::Close, FDestroyed.front(), 0, 0};
+    FDestroyed.pop_front();
+    return true;
   }
 
   static bool Set(const char* name) {
@@ -215,6 +273,10 @@ class TSdl2Backend : public TBackend {
   }
 
   bool Translate(const SDL_Event& e, TBackendEvent& out) {
+    if (e.type == SDL_SYSWMEVENT) {
+      NoteX11Event(e);
+      return false;
+    }
     if (e.type == SDL_MOUSEMOTION) {
       if (LeftAtEdge(e.motion)) return false;
       out = {TBackendEventKind::MouseMove, int(e.motion.windowID), FScale.Pointer(e.motion.x), FScale.Pointer(e.motion.y)};
@@ -238,6 +300,8 @@ class TSdl2Backend : public TBackend {
   std::map<int, SDL_Window*> FWindows;
   std::map<int, SDL_Cursor*> FCursors;
   std::deque<SDL_Event> FDeferred;
+  std::deque<int> FDestroyed;
+  bool FLossReported = false;
   int FDisplayFd = -1;
   TScreenScale FScale;
   TEventObject FWake;

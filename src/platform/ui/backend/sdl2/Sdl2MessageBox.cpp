@@ -11,6 +11,7 @@
 #include "platform/kernel/EventObject.h"
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 namespace {
 
@@ -118,29 +119,35 @@ class TBox {
     FWindow = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN | FScale.WindowFlags());
     if (!FWindow) return;
+    RegisterX11Window(FWindow);
     SDL_SetWindowMinimumSize(FWindow, width, height);
     SDL_SetWindowMaximumSize(FWindow, width, height);
     if (Parent && (SDL_GetWindowFlags(Parent) & SDL_WINDOW_SHOWN)) SDL_SetWindowModalFor(FWindow, Parent);
+    FParentId = Parent ? SDL_GetWindowID(Parent) : 0;
     FId = SDL_GetWindowID(FWindow);
     SDL_ShowWindow(FWindow);
     SDL_RaiseWindow(FWindow);
     Show(FWindow, FPicture, FScale);
   }
   ~TBox() {
-    if (FWindow) SDL_DestroyWindow(FWindow);
+    if (!FWindow || X11DisplayLost()) return;
+    ForgetX11Window(FWindow);
+    SDL_DestroyWindow(FWindow);
   }
   TBox(const TBox&) = delete;
   TBox& operator=(const TBox&) = delete;
 
   bool Opened() const { return FWindow != nullptr; }
 
-  // Runs until the box is answered.
+  // Runs until the box is answered, or can be no longer: the display is gone, or another
+  // client destroyed the box or its owner (which the owner's loop then hears of).
   void Run(std::deque<SDL_Event>& Deferred) {
     const int display = DisplayConnection(FWindow);
     SDL_Event e;
     for (;;) {
-      while (SDL_PollEvent(&e))
+      while (!Gone() && SDL_PollEvent(&e))
         if (Handle(e, Deferred)) return;
+      if (Gone()) return;
       if (display >= 0)
         WaitForInput(display, -1, INFINITE);
       else if (!SDL_WaitEvent(nullptr))
@@ -149,6 +156,8 @@ class TBox {
   }
 
  private:
+  bool Gone() const { return X11DisplayLost() || X11WindowDestroyed(FId) || (FParentId && X11WindowDestroyed(FParentId)); }
+
   void SetDown(bool Down) {
     if (FDown == Down) return;
     FDown = Down;
@@ -167,6 +176,7 @@ class TBox {
       case SDL_KEYUP: return FKey != SDLK_UNKNOWN && e.key.keysym.sym == FKey;
       case SDL_TEXTINPUT:
       case SDL_TEXTEDITING: return false;
+      case SDL_SYSWMEVENT: NoteX11Event(e); return false;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.windowID == FId && e.button.button == SDL_BUTTON_LEFT)
           SetDown(OnButton(e.button));
@@ -199,6 +209,7 @@ class TBox {
   TBitmap FPicture;
   SDL_Window* FWindow = nullptr;
   Uint32 FId = 0;
+  Uint32 FParentId = 0;
   bool FDown = false;
   SDL_Keycode FKey = SDLK_UNKNOWN;
 };
