@@ -258,6 +258,12 @@ class TWin32Backend : public TBackend {
 
   void Push(TBackendEventKind kind, HWND h, int x = 0, int y = 0) { FEvents.push_back({kind, IdOf(h), x, y}); }
 
+  // Outside the window and not captured by it (a drag still belongs to the window).
+  static bool PointerOutside(HWND h) {
+    POINT p;
+    return GetCapture() != h && GetCursorPos(&p) && WindowFromPoint(p) != h;
+  }
+
   LRESULT FormMessage(TWindowRecord& w, UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
     switch (message) {
@@ -265,11 +271,17 @@ class TWin32Backend : public TBackend {
       case WM_ERASEBKGND: return 1;  // every pixel comes from the copy
       case WM_CLOSE: Push(TBackendEventKind::Close, w.Handle); return 0;
       case WM_MOUSEMOVE:
+        Push(TBackendEventKind::MouseMove, w.Handle, x, y);
         if (!w.TrackingLeave) {
+          // A pointer already gone when the move is handled: Windows posts the leave at once,
+          // Wine starts no tracking and never does, so the leave is ours to report.
+          if (PointerOutside(w.Handle)) {
+            Push(TBackendEventKind::MouseLeave, w.Handle);
+            return 0;
+          }
           TRACKMOUSEEVENT t{sizeof t, TME_LEAVE, w.Handle, 0};
           w.TrackingLeave = TrackMouseEvent(&t) != FALSE;
         }
-        Push(TBackendEventKind::MouseMove, w.Handle, x, y);
         return 0;
       case WM_MOUSELEAVE:
         w.TrackingLeave = false;
