@@ -4,7 +4,7 @@
  * readable, read, nothing else): the floor the program is compared with.
  *
  *   pty_pace --link PATH [--chunks 1,8,24,64] [--seconds 15] [--startup 4] [--settle 1]
- *            [--latency-chunk 8] -- PROGRAM [ARGUMENTS]
+ *            [--latency-chunk 8] [--rate 1920] -- PROGRAM [ARGUMENTS]
  *
  * PATH becomes a symbolic link to the program's pseudo-terminal; the program is started after
  * it. The stream (attitude and heading frames back to back, every reading changing from frame
@@ -34,7 +34,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#define RATE 1920.0 /* bytes a second at 19200 baud, 10 bits a byte */
+static double Rate = 1920; /* bytes a second: 19200 baud, 10 bits a byte */
 
 static double Now(void) {
   struct timespec t;
@@ -271,7 +271,7 @@ typedef struct {
  * however late a write comes. */
 static void Stream(TFeed* f, int Size, double Seconds) {
   uint8_t chunk[256];
-  const double start = Now(), step = Size / RATE;
+  const double start = Now(), step = Size / Rate;
   int fd = f->Screen ? ConnectionNumber(f->Screen->Dpy) : -1;
   for (long k = 0;; ++k) {
     const double due = start + (double)k * step;
@@ -311,7 +311,7 @@ static void Stream(TFeed* f, int Size, double Seconds) {
 static void Usage(void) {
   fprintf(stderr,
           "usage: pty_pace --link PATH [--chunks 1,8,24,64] [--seconds 15] [--startup 4] [--settle 1]\n"
-          "                [--latency-chunk N] -- PROGRAM [ARGUMENTS]\n");
+          "                [--latency-chunk N] [--rate BYTES_PER_S] -- PROGRAM [ARGUMENTS]\n");
   exit(2);
 }
 
@@ -332,6 +332,7 @@ int main(int argc, char** argv) {
     else if (strcmp(argv[i], "--startup") == 0) startup = atof(argv[++i]);
     else if (strcmp(argv[i], "--settle") == 0) settle = atof(argv[++i]);
     else if (strcmp(argv[i], "--latency-chunk") == 0) latencyChunk = atoi(argv[++i]);
+    else if (strcmp(argv[i], "--rate") == 0) Rate = atof(argv[++i]);
     else Usage();
   }
   if (!link || i >= argc) Usage();
@@ -373,7 +374,7 @@ int main(int argc, char** argv) {
     }
     const double wall = t1 - t0, prog = 100 * (p1 - p0) / wall, floor = 100 * (r1 - r0) / wall;
     printf("%-16d %12.2f %% %12.2f %% %9.1fx %12.0f\n", size, prog, floor, floor > 0 ? prog / floor : 0,
-           RATE / size);
+           Rate / size);
     fflush(stdout);
   }
   printf("resident memory: %.1f MB at most (sampled each second), peak %.1f MB\n", (double)rssMax / 1024,
