@@ -1,5 +1,7 @@
 // Pixel copies between surfaces: plain, scaled, mirrored and with a key colour.
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "platform/gfx/Bitmap.h"
@@ -52,12 +54,41 @@ std::vector<int> AxisMap(int s, int d, bool last) {
 
 // Copies Source's sr onto the canvas's dest (surface coordinates, both possibly reversed);
 // put(dst, src) writes one pixel.
+// A copy that takes the source pixel as it is.
+struct TPlainPut {
+  void operator()(uint32_t& d, uint32_t s) const { d = s; }
+};
+
+// The common copy, the same size both ways up and no clip polygon: row for row, with no
+// per-pixel lookups. Source pixels that do not exist are left out, as in the general walk.
+template <typename Put>
+void StraightCopy(const TRaster& r, const TRect& vis, const TRect& dest, const TSource& src, const TRect& sr,
+                  Put&& put) {
+  const int dx = sr.Left - dest.Left, dy = sr.Top - dest.Top;
+  const int x0 = std::max(vis.Left, -dx), x1 = std::min(vis.Right, src.Width - dx);
+  const int y0 = std::max(vis.Top, -dy), y1 = std::min(vis.Bottom, src.Height - dy);
+  for (int y = y0; y < y1; ++y) {
+    const uint32_t* in = src.Pixels + size_t(y + dy) * size_t(src.Stride) + dx;
+    uint32_t* out = r.Row(y);
+    if constexpr (std::is_same_v<std::decay_t<Put>, TPlainPut>) {
+      if (x1 > x0) std::memmove(out + x0, in + x0, size_t(x1 - x0) * sizeof *out);
+    } else {
+      for (int x = x0; x < x1; ++x) put(out[x], in[x]);
+    }
+  }
+}
+
 template <typename Put>
 void StretchCopy(const TRaster& r, const TRect& dest, const TSource& src, const TRect& sr, Put&& put) {
   const TRect d = Covered(dest), s = Covered(sr);
   if (r.Empty() || d.IsEmpty() || s.IsEmpty() || !src.Pixels) return;
   const TRect vis = IntersectRect(d, r.Clip);
   if (vis.IsEmpty()) return;
+  if (!r.Mask && dest.Right > dest.Left && dest.Bottom > dest.Top && sr.Right > sr.Left && sr.Bottom > sr.Top &&
+      d.Width() == s.Width() && d.Height() == s.Height()) {
+    StraightCopy(r, vis, dest, src, sr, put);
+    return;
+  }
   // Source coordinates for the visible columns and rows, each axis walked from the first
   // corners, so that a reversed rectangle mirrors the copy.
   auto axis = [](int visFrom, int visTo, int dFirst, bool dBack, int sFirst, bool sBack, int sLen, int dLen,
@@ -105,7 +136,7 @@ void TCanvas::CopyRect(const TRect& Dest, const TCanvas& Source, const TRect& So
   std::vector<uint32_t> keep;
   const TSource src = Source.FSurface == FSurface ? Snapshot(*FSurface, keep) : SourceOf(*Source.FSurface);
   const TRect sr = OffsetRect(SourceRect, Source.FOrigin.X, Source.FOrigin.Y);
-  StretchCopy(r, r.ToSurface(Dest), src, sr, [](uint32_t& d, uint32_t s) { d = s; });
+  StretchCopy(r, r.ToSurface(Dest), src, sr, TPlainPut{});
 }
 
 void TCanvas::BrushCopy(const TRect& Dest, const TBitmap& Bitmap, const TRect& SourceRect, TColor KeyColor) {
