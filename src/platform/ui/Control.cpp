@@ -151,7 +151,7 @@ bool TControl::Showing() const {
     if (!c->ShownOrDesigned()) return false;
     c = c->FParent;
   }
-  const auto* root = dynamic_cast<const TWinControl*>(c);
+  const auto* root = c->AsWinControl();
   return root && root->HandleAllocated() && c->ShownOrDesigned();
 }
 

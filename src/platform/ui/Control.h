@@ -46,6 +46,10 @@ class TControl : public TComponent {
   void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
   // Moves and sizes the control. With AutoSize on (and not loading) the control's answer to
   // ProposeAutoSize decides the size. A real change invalidates the old and the new area.
+  // The windowed control this is, or nullptr: a paint walks every child, and asking the
+  // type system each time cost more than the walk.
+  virtual TWinControl* AsWinControl() { return nullptr; }
+  const TWinControl* AsWinControl() const { return const_cast<TControl*>(this)->AsWinControl(); }
   virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   TRect ClientRect() const { return Rect(0, 0, FWidth, FHeight); }
 

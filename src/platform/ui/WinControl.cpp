@@ -90,7 +90,7 @@ TControl* TWinControl::ControlAtPos(TPoint P) const {
   for (int pass = 0; pass < 2; ++pass) {
     for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
       TControl* c = *it;
-      auto* w = dynamic_cast<TWinControl*>(c);
+      auto* w = c->AsWinControl();
       if ((pass == 0) != (w != nullptr) || !c->ShownOrDesigned()) continue;
       const TRect b = c->BoundsRect();
       if (P.X < b.Left || P.X >= b.Right || P.Y < b.Top || P.Y >= b.Bottom) continue;
@@ -163,7 +163,7 @@ void TWinControl::PaintPendingTree() {
   }
   const std::vector<TControl*> children = FControls;
   for (TControl* c : children) {
-    auto* w = dynamic_cast<TWinControl*>(c);
+    auto* w = c->AsWinControl();
     if (!w || std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
     try {
       w->PaintPendingTree();
@@ -207,7 +207,7 @@ void TWinControl::PaintWindow(const TPaintDC& DC) {
 }
 
 void TWinControl::PaintChild(TControl* c, const TRect& clip) {
-  if (auto* w = dynamic_cast<TWinControl*>(c)) {
+  if (auto* w = c->AsWinControl()) {
     const TPoint o = w->SurfaceOrigin();
     w->PaintArea(Offset(clip, -o.X, -o.Y));
     return;
@@ -235,7 +235,7 @@ void TWinControl::PaintControls(const TRect& Clip, TControl* First) {
   for (int pass = 0; pass < 2; ++pass) {
     for (auto it = pass == 0 ? start : controls.begin(); it != controls.end(); ++it) {
       TControl* c = *it;
-      const bool windowed = dynamic_cast<TWinControl*>(c) != nullptr;
+      const bool windowed = c->AsWinControl() != nullptr;
       if ((pass == 1) != windowed || c->FParent != this || !c->ShownOrDesigned()) continue;
       if (!Meets(Offset(c->BoundsRect(), o.X, o.Y), Clip)) continue;
       try {
@@ -255,7 +255,7 @@ void TWinControl::RepaintAboveInAncestors(const TRect& surfaceRect) {
     auto it = std::find(p->FControls.begin(), p->FControls.end(), child);
     if (it == p->FControls.end()) continue;
     for (++it; it != p->FControls.end(); ++it) {
-      auto* w = dynamic_cast<TWinControl*>(*it);
+      auto* w = (*it)->AsWinControl();
       if (!w || !w->ShownOrDesigned()) continue;
       const TPoint o = w->SurfaceOrigin();
       if (Meets(Bounds(o.X, o.Y, w->Width(), w->Height()), surfaceRect)) p->PaintChild(w, surfaceRect);

@@ -23,6 +23,8 @@ class TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
+  using TControl::AsWinControl;
+  TWinControl* AsWinControl() override { return this; }
 
   int ControlCount() const { return int(FControls.size()); }
   TControl* Controls(int index) const { return FControls[size_t(index)]; }
