@@ -100,6 +100,18 @@ std::string FormatFixed(double Value, int Decimals) {
   if (std::isinf(Value)) return Value < 0 ? "-INF" : "INF";
   const int decimals = Decimals < 0 ? 0 : Decimals > kMaxDecimals ? kMaxDecimals : Decimals;
   const char sep = DecimalSeparator();
+  // Whole numbers of fewer than eight digits, what scales are labelled with, need no rounding:
+  // their digits, then zeros.
+  if (Value == std::trunc(Value) && std::fabs(Value) < 1e7) {
+    const long long whole = std::llabs((long long)Value);
+    std::string text(Value < 0 ? 1 : 0, '-');
+    text += std::to_string(whole);
+    if (decimals > 0) {
+      text += sep;
+      text.append(size_t(decimals), '0');
+    }
+    return text;
+  }
   const TDecimal exact = Decompose(Value);
   if (IsZero(exact)) return Fixed(TDecimal{"0", 0, false}, decimals, sep);
   const TDecimal significant = RoundDigits(exact, kPrecision);
