@@ -361,8 +361,28 @@ void TVrJogMeter::Paint() {
 }
 
 void TVrJogMeter::DrawBackground() {
-  GradientFill(*DrawCanvas(), Rect(0, 0, Width(), Height()), FFromColor, FToColor, FDirection == voHorizontal ? 6 : 5,
-               1);
+  TCanvas* c = DrawCanvas();
+  const TRect all = Rect(0, 0, Width(), Height());
+  const int style = FDirection == voHorizontal ? 6 : 5;
+  // Only over the control's own colour, as an opaque meter starts its image: beneath a
+  // transparent one lies whatever its parent shows.
+  if (Transparent() || c != ImageCanvas() || c->Brush()->Style() != bsSolid || c->HasClipRegion()) {
+    GradientFill(*c, all, FFromColor, FToColor, style, 1);
+    return;
+  }
+  const TGradientKey key{Width(), Height(), ColorToRGB(Color()), ColorToRGB(FFromColor), ColorToRGB(FToColor), style};
+  if (!FGradient || !(key == FGradientKey)) {
+    if (!FGradient) FGradient = std::make_unique<TBitmap>();
+    FGradient->SetSize(key.Width, key.Height);
+    TCanvas* g = FGradient->Canvas();
+    g->Brush()->SetStyle(bsSolid);
+    g->Brush()->SetColor(Color());
+    g->FillRect(all);
+    GradientFill(*g, all, FFromColor, FToColor, style, 1);
+    FGradientKey = key;
+  }
+  c->CopyRect(all, *FGradient->Canvas(), all);
+  c->Brush()->SetColor(FGradient->Canvas()->Brush()->Color());  // the last band's, as painting leaves it
 }
 
 void TVrJogMeter::CalcBaseline() {

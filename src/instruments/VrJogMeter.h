@@ -141,7 +141,19 @@ class TVrJogMeter : public TVrGraphicImageControl {
   void ScaleChanged();
   void ValueChanged();
 
+  // What decides the pixels of the background gradient, colours as shown.
+  struct TGradientKey {
+    int Width = 0, Height = 0;
+    TColor Base = 0, From = 0, To = 0;  // Base: the fill beneath, where no band reaches
+    int Style = 0;
+    bool operator==(const TGradientKey&) const = default;
+  };
+
   TVrDirection FDirection = voHorizontal;
+  // The gradient as last painted, copied instead of painted again (hundreds of bands) while
+  // its key holds.
+  std::unique_ptr<TBitmap> FGradient;
+  TGradientKey FGradientKey;
   bool FShowCaption = false;
   std::unique_ptr<TVrJogMeterScale> FScale;
   std::unique_ptr<TVrLiniarIndicator> FValue;
