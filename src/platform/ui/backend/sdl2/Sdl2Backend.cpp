@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -75,7 +76,8 @@ class TSdl2Backend : public TBackend {
     SDL_SetWindowResizable(w, SDL_FALSE);
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
-    if (FDisplayFd < 0) FDisplayFd = DisplayConnection(w);
+    if (!FDisplay) FDisplay = DisplayConnection(w);
+    FOwnWait = FDisplay != nullptr;
     return id;
   }
 
@@ -132,6 +134,13 @@ class TSdl2Backend : public TBackend {
       if (Translate(e, event)) return true;
     }
     SDL_Event e;
+    // SDL fetches from the display on every poll; most passes (a hand-over, a timer) find
+    // nothing there, and then what SDL already holds is enough.
+    if (!Lost() && FDisplay && !DisplayHasInput(FDisplay)) {
+      while (!Lost() && SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+        if (Translate(e, event)) return true;
+      return TakeNews(event);
+    }
     while (!Lost() && SDL_PollEvent(&e)) {
       if (Translate(e, event)) return true;
     }
@@ -144,8 +153,8 @@ class TSdl2Backend : public TBackend {
     } else if (Lost()) {
       WaitForHandles({FWake.Handle()}, timeoutMs);  // no display to wait on any more
     } else if (FDeferred.empty()) {
-      if (FDisplayFd >= 0 || FWindows.empty())
-        WaitForInput(FDisplayFd, FWake.Handle(), timeoutMs);
+      if (FDisplay || FWindows.empty())
+        WaitForInput(FDisplay, FWake.Handle(), timeoutMs);
       else if (timeoutMs == INFINITE)
         SDL_WaitEvent(nullptr);  // a display we cannot wait on ourselves; Wake posts to SDL too
       else
@@ -157,6 +166,8 @@ class TSdl2Backend : public TBackend {
 
   void Wake() override {
     FWake.Set();
+    // SDL's own wait needs an event of its own to wake; ours watches FWake.
+    if (FOwnWait) return;
     SDL_Event e{};
     e.type = FWakeEvent;
     SDL_PushEvent(&e);
@@ -213,7 +224,8 @@ class TSdl2Backend : public TBackend {
   void WatchDisplay() {
     SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
     if (!probe) return;
-    if (WatchX11Display(probe)) FDisplayFd = DisplayConnection(probe);
+    if (WatchX11Display(probe)) FDisplay = DisplayConnection(probe);
+    FOwnWait = FDisplay != nullptr;
     SDL_DestroyWindow(probe);
   }
 
@@ -302,7 +314,8 @@ class TSdl2Backend : public TBackend {
   std::deque<SDL_Event> FDeferred;
   std::deque<int> FDestroyed;
   bool FLossReported = false;
-  int FDisplayFd = -1;
+  TDisplayLink FDisplay = nullptr;
+  std::atomic<bool> FOwnWait{false};  // read by Wake on other threads
   TScreenScale FScale;
   TEventObject FWake;
   Uint32 FWakeEvent = 0;

@@ -142,13 +142,13 @@ class TBox {
   // Runs until the box is answered, or can be no longer: the display is gone, or another
   // client destroyed the box or its owner (which the owner's loop then hears of).
   void Run(std::deque<SDL_Event>& Deferred) {
-    const int display = DisplayConnection(FWindow);
+    const TDisplayLink display = DisplayConnection(FWindow);
     SDL_Event e;
     for (;;) {
       while (!Gone() && SDL_PollEvent(&e))
         if (Handle(e, Deferred)) return;
       if (Gone()) return;
-      if (display >= 0)
+      if (display)
         WaitForInput(display, -1, INFINITE);
       else if (!SDL_WaitEvent(nullptr))
         return;

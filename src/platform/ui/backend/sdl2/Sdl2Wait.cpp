@@ -7,19 +7,35 @@
 // Last: Xlib's macros (Status, None, Bool) would break the headers above.
 #include <SDL_syswm.h>
 
-int DisplayConnection(SDL_Window* Window) {
+TDisplayLink DisplayConnection(SDL_Window* Window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!Window || !SDL_GetWindowWMInfo(Window, &info) || info.subsystem != SDL_SYSWM_X11) return -1;
-  return ConnectionNumber(info.info.x11.display);
+  if (!Window || !SDL_GetWindowWMInfo(Window, &info) || info.subsystem != SDL_SYSWM_X11) return nullptr;
+  return info.info.x11.display;
 }
 
-void WaitForInput(int DisplayFd, int WakeFd, uint32_t TimeoutMs) {
-  // Events Xlib has already read (while waiting for a reply) are on no socket any more.
-  SDL_PumpEvents();
+namespace {
+
+// Sends what is buffered, then counts also what the connection library read while Xlib
+// waited for a reply (on no socket any more, and not yet in Xlib's queue): one read of the
+// socket when nothing is queued.
+bool EventsQueued(::Display* d) { return XEventsQueued(d, QueuedAfterFlush) > 0; }
+
+}  // namespace
+
+bool DisplayHasInput(TDisplayLink Display) {
+  auto* d = static_cast<::Display*>(Display);
+  return !d || EventsQueued(d);
+}
+
+void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs) {
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
   std::vector<THandle> fds;
-  if (DisplayFd >= 0) fds.push_back(DisplayFd);
+  if (auto* d = static_cast<::Display*>(Display)) {
+    // Requests still in Xlib's buffer go out before the sleep.
+    if (EventsQueued(d)) return;
+    fds.push_back(ConnectionNumber(d));
+  }
   if (WakeFd >= 0) fds.push_back(WakeFd);
   WaitForHandles(fds, TimeoutMs);
 }

@@ -11,10 +11,17 @@
 // server, which then reports the window missing; the default error handler ends the program.
 // Waiting on the display connection ourselves sends nothing.
 
-// The descriptor of the display connection behind Window (an X11 socket), or -1 when the
-// video driver has none to wait on.
-int DisplayConnection(SDL_Window* Window);
+// The display connection behind Window (an X11 display), or nullptr when the video driver
+// has none to wait on. It lasts as long as SDL's video does.
+using TDisplayLink = void*;
+TDisplayLink DisplayConnection(SDL_Window* Window);
 
-// Returns when SDL has events, DisplayFd has input, WakeFd is readable, or the time (ms,
-// INFINITE: no limit) is up. Either descriptor may be -1 (not waited on).
-void WaitForInput(int DisplayFd, int WakeFd, uint32_t TimeoutMs);
+// Whether the display has events for SDL to fetch: read already, or waiting on the socket.
+// One read of the socket at most, where a fetch by SDL costs a handful of reads that find
+// nothing and a poll. Without a display, always true.
+bool DisplayHasInput(TDisplayLink Display);
+
+// Returns when SDL has events, Display has input, WakeFd is readable, or the time (ms,
+// INFINITE: no limit) is up. Display may be null and WakeFd -1 (not waited on). What is
+// still buffered for the display is sent first.
+void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs);
