@@ -7,6 +7,7 @@
 
 #include "instruments/InstrumentTestSupport.h"
 #include "instruments/VrJogMeter.h"
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
 #include "platform/rtl/FormatFloat.h"
@@ -144,6 +145,34 @@ TEST_F(JogMeter, AValueWrittenAgainPaintsNothingAndANewOnePaintsOnlyTheMeterAtOn
   EXPECT_EQ(form->BackgroundPaints, formPaints);
   const auto& dirty = backend->FindWindow(form->WindowHandle())->LastDirty;
   EXPECT_EQ(dirty, (std::vector<TRect>{Bounds(8, 16, 240, 33)}));
+}
+
+// The background gradient is kept from paint to paint: a meter whose colours and size changed
+// after it painted must look like one made that way.
+TEST_F(JogMeter, TheKeptBackgroundFollowsColoursAndSize) {
+  auto* kept = WindowMeter(8, 16, 240, 33);
+  kept->Value()->SetValue(3);
+  kept->SetFromColor(clRed);
+  kept->SetToColor(clYellow);
+  kept->SetBounds(8, 16, 200, 30);
+  kept->SetColor(clNavy);
+  kept->Value()->SetValue(4);
+  Pump();
+  auto* made = WindowMeter(8, 60, 200, 30);
+  made->SetFromColor(clRed);
+  made->SetToColor(clYellow);
+  made->SetColor(clNavy);
+  made->Value()->SetValue(4);
+  Pump();
+  const TBitmap& a = *kept->ImageBitmap();
+  const TBitmap& b = *made->ImageBitmap();
+  ASSERT_EQ(a.Width(), 200);
+  ASSERT_EQ(b.Width(), 200);
+  int differing = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 200; ++x) differing += a.PixelColor(x, y) != b.PixelColor(x, y);
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(a.PixelColor(0, 29), clRed) << "the gradient starts from the new colour";
 }
 
 TEST_F(JogMeter, CaptionAtTheBottomOnlyForAHorizontalMeterWithTheScaleBefore) {

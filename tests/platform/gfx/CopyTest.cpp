@@ -125,6 +125,32 @@ TEST(Copy, CopyIsClippedAndSkipsWhatLiesOutsideTheSource) {
   EXPECT_EQ(Extent(dst, clWhite), Rect(0, 0, 2, 3));
 }
 
+// A same-size copy goes row by row; it must still leave out what lies outside the source and
+// the clip on every side, and a key copy must still key.
+TEST(Copy, SameSizeCopyReachingPastTheSourceOnEverySideKeepsToWhatExists) {
+  const auto holder = Numbered();
+  const TBitmap& src = *holder;
+  TBitmap dst(8, 7);
+  Fill(dst, clWhite);
+  TCanvas c(&dst, TPoint{1, 1}, Rect(1, 1, 7, 5));
+  // 7 by 4 both ways: source (x, y) lands on the surface's (x + 2, y + 1).
+  c.CopyRect(Rect(-1, -1, 6, 3), *src.Canvas(), Rect(-2, -1, 5, 3));
+  EXPECT_EQ(Extent(dst, clWhite), Rect(2, 1, 6, 4));
+  for (int y = 1; y < 4; ++y)
+    for (int x = 2; x < 6; ++x) EXPECT_EQ(Red(dst, x, y), (x - 2) + 10 * (y - 1)) << x << "," << y;
+
+  TBitmap keyed(8, 7);
+  Fill(keyed, clWhite);
+  TBitmap source(3, 1);
+  source.Canvas()->SetPixel(0, 0, clRed);
+  source.Canvas()->SetPixel(1, 0, clLime);
+  source.Canvas()->SetPixel(2, 0, clRed);
+  keyed.Canvas()->Brush()->SetStyle(bsClear);
+  keyed.Canvas()->BrushCopy(Rect(5, 6, 8, 7), source, Rect(0, 0, 3, 1), clRed);
+  EXPECT_EQ(Extent(keyed, clWhite), Rect(6, 6, 7, 7));
+  EXPECT_EQ(keyed.PixelColor(6, 6), clLime);
+}
+
 TEST(Copy, BitmapAssignCopiesAndNotifies) {
   const auto holder = Numbered();
   const TBitmap& src = *holder;

@@ -37,6 +37,17 @@ TEST(FormatFixed, NoMinusOnZeroAndScientificBeyondEightIntegerDigits) {
   EXPECT_EQ(FormatFixed(1.5, 1000).size(), 20u) << "decimals stop at 18";
 }
 
+// Whole numbers take a short way; it must agree with the general one at its edges.
+TEST(FormatFixed, WholeNumbersAsTheGeneralRoundingWritesThem) {
+  EXPECT_EQ(FormatFixed(-0.0, 2), "0.00");
+  EXPECT_EQ(FormatFixed(-40, 1), "-40.0");
+  EXPECT_EQ(FormatFixed(9999999, 0), "9999999");
+  EXPECT_EQ(FormatFixed(-9999999, 3), "-9999999.000");
+  EXPECT_EQ(FormatFixed(10000000, 0), "10000000");  // eight digits: the general way
+  EXPECT_EQ(FormatFixed(123456789, 0), "1.2345679E8");
+  EXPECT_EQ(FormatFixed(5, 18), "5.000000000000000000");
+}
+
 TEST(FormatFixed, UsesTheUsersDecimalSeparator) {
   SeparatorGuard g;
   SetDecimalSeparator(',');
