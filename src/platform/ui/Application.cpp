@@ -12,6 +12,7 @@ TApplication::TApplication(std::unique_ptr<TBackend> backend) : TComponent(nullp
   Application = this;
   SetWakeMainThread([b = FBackend.get()] { b->Wake(); });
   FBackend->OnModalPass = [this] { return ModalPass(); };
+  FBackend->OnEndSession = [this] { EndSession(); };
 }
 
 TApplication::~TApplication() {
@@ -19,6 +20,7 @@ TApplication::~TApplication() {
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
   SetWakeMainThread(nullptr);
   FBackend->OnModalPass = nullptr;
+  FBackend->OnEndSession = nullptr;
   if (Application == this) Application = nullptr;
 }
 
@@ -36,9 +38,23 @@ void TApplication::RemoveForm(TForm* form) {
 
 void TApplication::Run() {
   if (FMainForm) FMainForm->Show();
+  FRunning = true;
   while (!FTerminated) {
     if (!ProcessPass() && !FTerminated) WaitMessage(INFINITE);
   }
+  FRunning = false;
+}
+
+void TApplication::EndSession() {
+  if (FMainForm)
+    FMainForm->Close();
+  else
+    Terminate();
+  // The forms go now, as they would after Run, so that their components close what they
+  // hold before the system ends the process. Only from Run's own pass: from a nested one
+  // (a handler waiting for a thread) a form's code is further down the stack.
+  if (!FRunning || FPassDepth != 1) return;
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
 }
 
 void TApplication::ProcessMessages() { ProcessPass(); }
@@ -49,6 +65,11 @@ void TApplication::WaitMessage(uint32_t timeoutMs) {
 }
 
 bool TApplication::ProcessPass() {
+  ++FPassDepth;
+  struct TLeave {
+    int& Depth;
+    ~TLeave() { --Depth; }
+  } leave{FPassDepth};
   bool worked = CheckSynchronize();
   worked |= TTimerList::FireDueTimers();
   TBackendEvent e;

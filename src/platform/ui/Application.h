@@ -74,12 +74,16 @@ class TApplication : public TComponent {
   // time until it is due again.
   uint32_t ModalPass();
   void DispatchEvent(const TBackendEvent& e);
+  // A logoff or shutdown: the main form closes and the forms are freed at once.
+  void EndSession();
 
   std::unique_ptr<TBackend> FBackend;
   std::vector<TForm*> FForms;
   TForm* FMainForm = nullptr;
   bool FTerminated = false;
   bool FDisplayLost = false;
+  bool FRunning = false;
+  int FPassDepth = 0;  // passes running, nested ones included
 };
 
 extern TApplication* Application;

@@ -86,4 +86,8 @@ class TBackend {
   // application; a backend whose modal loop cannot run it leaves that work until the box is
   // answered.
   std::function<uint32_t()> OnModalPass;
+  // The session ends (a logoff, a shutdown): the system may end the process as soon as the
+  // backend returns from telling it, so the application closes and lets go of what its forms
+  // hold (an open port) in this call, not in a later pass. Set by the application.
+  std::function<void()> OnEndSession;
 };

@@ -95,6 +95,31 @@ TEST_F(Win32App, ClosingTheMainWindowEndsRun) {
   EXPECT_TRUE(app->Terminated());
 }
 
+// The system may end the program as soon as its window has answered the end of the session:
+// by then the forms, and what their components hold, are gone.
+TEST_F(Win32App, AnEndingSessionFreesTheFormsBeforeTheWindowAnswers) {
+  TDeadline deadline(10000, "AnEndingSessionFreesTheFormsBeforeTheWindowAnswers");
+  struct TProbe : TComponent {
+    std::atomic<bool>& Freed;
+    TProbe(TComponent* Owner, std::atomic<bool>& F) : TComponent(Owner), Freed(F) {}
+    ~TProbe() override { Freed = true; }
+  };
+  std::atomic<bool> freed{false}, freedWhenAnswered{false}, answered{false};
+  new TProbe(form, freed);
+  std::thread session([&] {
+    TWindowRef w = nullptr;
+    for (int i = 0; i < 300 && !(w = FindFormWindow("Orvel loop test")); ++i) std::this_thread::sleep_for(10ms);
+    answered = SendEndSession(w);
+    freedWhenAnswered = freed.load();
+  });
+  app->Run();
+  session.join();
+  EXPECT_TRUE(answered);
+  EXPECT_TRUE(freedWhenAnswered);
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(app->MainForm(), nullptr);
+}
+
 TEST_F(Win32App, AHandOverWakesTheIdleLoopAtOnce) {
   TDeadline deadline(10000, "AHandOverWakesTheIdleLoopAtOnce");
   Clock::time_point asked;

@@ -17,6 +17,12 @@ void PostMouseMove(TWindowRef Window, int X, int Y) { PostMessageW(HWND(Window),
 
 void AnswerMessageBox(TWindowRef Box) { PostMessageW(HWND(Box), WM_COMMAND, IDOK, 0); }
 
+bool SendEndSession(TWindowRef Window) {
+  DWORD_PTR agreed = 0, done = 0;
+  return SendMessageTimeoutW(HWND(Window), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &agreed) &&
+         agreed && SendMessageTimeoutW(HWND(Window), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &done);
+}
+
 void MovePointerTo(int X, int Y) { SetCursorPos(X, Y); }
 
 uint32_t ShownPixel(TWindowRef Window, int X, int Y) {

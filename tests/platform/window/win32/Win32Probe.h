@@ -12,5 +12,7 @@ TWindowRef FindMessageBoxWindow(const std::string& Title);  // a message box, or
 void PostCloseCommand(TWindowRef Window);                   // as the close button does
 void PostMouseMove(TWindowRef Window, int X, int Y);        // client coordinates
 void AnswerMessageBox(TWindowRef Box);                      // clicks OK
+// Tells the window that the session ends, as a logoff does; returns when it has answered.
+bool SendEndSession(TWindowRef Window);
 void MovePointerTo(int X, int Y);                           // screen coordinates
 uint32_t ShownPixel(TWindowRef Window, int X, int Y);       // 0x00RRGGBB at a client point

@@ -270,6 +270,16 @@ class TWin32Backend : public TBackend {
       case WM_PAINT: Paint(w); return 0;
       case WM_ERASEBKGND: return 1;  // every pixel comes from the copy
       case WM_CLOSE: Push(TBackendEventKind::Close, w.Handle); return 0;
+      case WM_ENDSESSION:
+        if (!wParam) return 0;  // the logoff was called off
+        // Inside a message box the code that showed it is still on the stack, and its forms
+        // must stay: the close waits for the application's own pass.
+        if (!OnEndSession || FModalDepth > 0) {
+          Push(TBackendEventKind::Close, w.Handle);
+          return 0;
+        }
+        OnEndSession();  // may destroy this window: w is not touched after it
+        return 0;
       case WM_MOUSEMOVE:
         Push(TBackendEventKind::MouseMove, w.Handle, x, y);
         if (!w.TrackingLeave) {
