@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "PixelSupport.h"
@@ -84,6 +86,25 @@ TEST(Decoding, PhotographDecodesToItsSizeAndColours) {
   EXPECT_NEAR(GetRValue(corner), GetBValue(corner), 30);
   const TColor unit = jpeg.Bitmap().PixelColor(40, 55);
   EXPECT_LT(GetRValue(unit) + GetGValue(unit) + GetBValue(unit), 3 * 80);
+}
+
+// Both builds decode with the same libjpeg-turbo (the Windows one cross-built from the same
+// source), in its exact integer mode: the photograph must come out pixel for pixel the same.
+// The digest is of the Linux build's pixels; a build that differs writes what it decoded.
+TEST(Decoding, PhotographHasTheSamePixelsOnEveryPlatform) {
+  TJPEGImage jpeg;
+  jpeg.LoadFromResourceName("IMAGEKQ3");
+  const TBitmap& b = jpeg.Bitmap();
+  uint64_t digest = 0xcbf29ce484222325u;  // FNV-1a over R, G, B of each pixel, row by row
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      for (int shift : {16, 8, 0}) digest = (digest ^ ((b.ScanLine(y)[x] >> shift) & 0xFF)) * 0x100000001b3u;
+  constexpr uint64_t LinuxDigest = 0xfdb161f52bad7a98u;
+  if (digest != LinuxDigest) {
+    const std::string path = std::string(ORVEL_BUILD_DIR) + "/decoded-IMAGEKQ3.png";
+    b.SaveToPNGFile(path);
+    ADD_FAILURE() << "digest 0x" << std::hex << digest << ", the decoded photograph is in " << path;
+  }
 }
 
 TEST(Decoding, PictureKeepsAJpegOrABitmapAndNotifies) {
