@@ -20,6 +20,9 @@
 #include "support/XServer.h"
 #include "X11Client.h"
 #include "app/formAX9.h"
+#include "platform/gfx/Bitmap.h"
+#include "platform/gfx/Canvas.h"
+#include "platform/gfx/Font.h"
 #include "platform/ui/Label.h"
 
 namespace fs = std::filesystem;
@@ -245,6 +248,31 @@ class ProgramWithSimulator : public ::testing::Test {
   std::unique_ptr<ChildProcess> FProgram;
   std::string FDesktopScale;  // GDK_SCALE for the program; empty: unset
 };
+
+// Whether a message box shows `text` as its first line: painted in the framework's default
+// font and button-text colour on the button face, its top-left corner 12 pixels in.
+bool BoxShowsText(unsigned long box, const std::string& text) {
+  constexpr int Margin = 12;
+  TFont font;
+  font.SetColor(clBtnText);
+  TBitmap line(1, 1);
+  TCanvas* c = line.Canvas();
+  c->SetFont(&font);
+  const int w = c->TextWidth(text), h = c->TextHeight("Ag");
+  line.SetSize(w, h);
+  c = line.Canvas();
+  c->Brush()->SetColor(clBtnFace);
+  c->FillRect(Rect(0, 0, w, h));
+  c->SetFont(&font);
+  c->Brush()->SetStyle(bsClear);
+  c->TextOut(0, 0, text);
+  const std::vector<uint32_t> screen = ReadWindowPixels(box, Margin, Margin, w, h);
+  if (screen.size() != size_t(w * h)) return false;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (screen[size_t(y * w + x)] != line.ScanLine(y)[x]) return false;
+  return true;
+}
 
 TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIsClosed) {
   StartSimulator({});

@@ -34,7 +34,3 @@ class TReferenceWindow {
 
 // Design places, in window coordinates.
 TRect ControlBounds(TfrmAX9& form, const char* name);
-
-// Whether a message box shows `text` as its first line: painted in the framework's default
-// font and button-text colour on the button face, its top-left corner 12 pixels in.
-bool BoxShowsText(unsigned long box, const std::string& text);

@@ -13,7 +13,12 @@
 //   hangup N              -> "ok"         the device vanishes: the master is closed
 //   notadevice N          -> "ok"         COMN links to something that is no device
 //   free N                -> "ok"
-// A failure answers "err TEXT". Every wait has a limit, and the peer ends by itself after
+//   reserve               -> "ok N"       a free number COMN, linked by whoever plays it
+//   run LOG ARG...        -> "ok PID"     a Linux program, its output to the file LOG
+//   signal PID SIG        -> "ok"
+//   status PID            -> "running", "exited CODE" or "killed SIG"
+// A failure answers "err TEXT". Programs still running when the connection ends get SIGTERM,
+// then SIGKILL a few seconds later. Every wait has a limit, and the peer ends by itself after
 // ten minutes, so a test that dies cannot leave it behind for long.
 #define _GNU_SOURCE
 #include <arpa/inet.h>
@@ -28,6 +33,7 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,6 +41,7 @@
 #define FIRST_COM 40
 #define LAST_COM 199
 #define MAX_PORTS 16
+#define MAX_CHILDREN 16
 
 struct port {
   int com;   // 0: slot unused
@@ -45,6 +52,13 @@ struct port {
 };
 
 static struct port ports[MAX_PORTS];
+
+struct child {
+  pid_t pid;  // 0: slot unused
+  int status;
+  int ended;
+};
+static struct child children[MAX_CHILDREN];
 static char dir[4096];      // $WINEPREFIX/orvel-serial
 static char dosdir[4096];   // $WINEPREFIX/dosdevices
 
@@ -211,6 +225,85 @@ static const char* not_a_device(struct port* p) {
   return symlink(dir, path) == 0 ? NULL : "cannot link";
 }
 
+// A number taken like a port's, linked later by the program that plays the device.
+static const char* reserve_port(int* com_out) {
+  struct port* p = NULL;
+  for (int i = 0; i < MAX_PORTS && !p; ++i)
+    if (ports[i].com == 0) p = &ports[i];
+  if (!p) return "too many ports";
+  p->master = p->slave = p->lock = -1;
+  p->pty = -1;
+  const int com = take_number(&p->lock);
+  if (com < 0) return "no free COM number";
+  p->com = com;
+  char path[4200];
+  link_path(path, sizeof path, com);
+  unlink(path);
+  *com_out = com;
+  return NULL;
+}
+
+static struct child* find_child(pid_t pid) {
+  for (int i = 0; i < MAX_CHILDREN; ++i)
+    if (children[i].pid == pid && pid != 0) return &children[i];
+  return NULL;
+}
+
+static void reap(struct child* c, int options) {
+  if (c->ended) return;
+  if (waitpid(c->pid, &c->status, options) == c->pid) c->ended = 1;
+}
+
+// "run LOG ARG...": arguments are separated by single spaces and hold none.
+static const char* run_program(char* args, pid_t* pid_out) {
+  char* argv[64];
+  int argc = 0;
+  for (char* tok = strtok(args, " "); tok && argc < 63; tok = strtok(NULL, " ")) argv[argc++] = tok;
+  argv[argc] = NULL;
+  if (argc < 2) return "run needs a log and a program";
+  struct child* c = find_child(0);
+  for (int i = 0; i < MAX_CHILDREN && !c; ++i)
+    if (children[i].pid == 0) c = &children[i];
+  if (!c) return "too many programs";
+  const int log = open(argv[0], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (log < 0) return "cannot write the log";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(log, 1);
+    dup2(log, 2);
+    unsetenv("LD_PRELOAD");  // the shim is Wine's, not the program's
+    signal(SIGPIPE, SIG_DFL);
+    alarm(0);
+    execv(argv[1], argv + 1);
+    _exit(127);
+  }
+  close(log);
+  if (pid < 0) return "cannot start the program";
+  c->pid = pid;
+  c->ended = 0;
+  *pid_out = pid;
+  return NULL;
+}
+
+static void end_children(void) {
+  for (int i = 0; i < MAX_CHILDREN; ++i)
+    if (children[i].pid && (reap(&children[i], WNOHANG), !children[i].ended)) kill(children[i].pid, SIGTERM);
+  const long long end = now_ms() + 3000;
+  for (int i = 0; i < MAX_CHILDREN; ++i) {
+    struct child* c = &children[i];
+    while (c->pid && !c->ended && now_ms() < end) {
+      reap(c, WNOHANG);
+      if (!c->ended) usleep(10000);
+    }
+    if (c->pid && !c->ended) {
+      kill(c->pid, SIGKILL);
+      reap(c, 0);
+    }
+  }
+}
+
 static void serve(int sock) {
   char line[70000];
   size_t used = 0;
@@ -230,10 +323,26 @@ static void serve(int sock) {
     struct port* p = find(com);
     const char* err = NULL;
     char reply[64] = "ok\n";
-    if (strcmp(cmd, "open") == 0) {
+    if (strcmp(cmd, "open") == 0 || strcmp(cmd, "reserve") == 0) {
       int c = 0;
-      err = open_port(&c);
+      err = cmd[0] == 'o' ? open_port(&c) : reserve_port(&c);
       snprintf(reply, sizeof reply, "ok %d\n", c);
+    } else if (strcmp(cmd, "run") == 0) {
+      pid_t pid = 0;
+      err = run_program(line + 4, &pid);
+      snprintf(reply, sizeof reply, "ok %d\n", (int)pid);
+    } else if (strcmp(cmd, "signal") == 0 || strcmp(cmd, "status") == 0) {
+      struct child* c = find_child(com);
+      if (!c) {
+        err = "no such program";
+      } else if (cmd[1] == 'i') {
+        if (sscanf(line + consumed, "%d", &a) != 1 || kill(c->pid, a) != 0) err = "cannot signal";
+      } else {
+        reap(c, WNOHANG);
+        if (!c->ended) snprintf(reply, sizeof reply, "running\n");
+        else if (WIFEXITED(c->status)) snprintf(reply, sizeof reply, "exited %d\n", WEXITSTATUS(c->status));
+        else snprintf(reply, sizeof reply, "killed %d\n", WTERMSIG(c->status));
+      }
     } else if (!p) {
       err = "no such port";
     } else if (strcmp(cmd, "send") == 0) {
@@ -286,6 +395,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   serve(sock);
+  end_children();
   for (int i = 0; i < MAX_PORTS; ++i)
     if (ports[i].com) free_port(&ports[i]);
   close(sock);

@@ -152,6 +152,32 @@ bool TSerialPeer::MakeNotADevice(int com) {
 
 bool TSerialPeer::FreePort(int com) { return Ask("free " + std::to_string(com), AnswerLimitMs) == "ok"; }
 
+int TSerialPeer::ReservePort() {
+  const std::string r = Ask("reserve", AnswerLimitMs);
+  if (r.rfind("ok ", 0) != 0) {
+    FError = r;
+    return -1;
+  }
+  return std::stoi(r.substr(3));
+}
+
+int TSerialPeer::Run(const std::string& log, const std::vector<std::string>& argv) {
+  std::string line = "run " + log;
+  for (const std::string& a : argv) line += " " + a;
+  const std::string r = Ask(line, AnswerLimitMs);
+  if (r.rfind("ok ", 0) != 0) {
+    FError = r;
+    return -1;
+  }
+  return std::stoi(r.substr(3));
+}
+
+bool TSerialPeer::Signal(int pid, int sig) {
+  return Ask("signal " + std::to_string(pid) + " " + std::to_string(sig), AnswerLimitMs) == "ok";
+}
+
+std::string TSerialPeer::Status(int pid) { return Ask("status " + std::to_string(pid), AnswerLimitMs); }
+
 TDriverState ReadDriverState(THandle port) {
   const HANDLE h = reinterpret_cast<HANDLE>(port);
   TDriverState s;

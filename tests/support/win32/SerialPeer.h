@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/serial/SerialDevice.h"
 
@@ -31,6 +32,15 @@ class TSerialPeer {
   bool HangUp(int com);         // the master side closes: the device vanishes
   bool MakeNotADevice(int com); // COMn then names something that is no device
   bool FreePort(int com);
+  // A free number n for a device that a Linux program links as COMn itself, or -1.
+  int ReservePort();
+
+  // A Linux program (paths as Linux names them; no spaces), its output to the file `log`:
+  // its process id, or -1. Those still running when the peer goes get SIGTERM.
+  int Run(const std::string& log, const std::vector<std::string>& argv);
+  bool Signal(int pid, int sig);
+  // "running", "exited CODE" or "killed SIG"; an "err ..." text when the peer cannot tell.
+  std::string Status(int pid);
 
  private:
   std::string Ask(const std::string& line, int ms);
