@@ -85,6 +85,7 @@ class WineProgram : public ::testing::Test {
 
   void TearDown() override {
     FProgram.reset();  // ended if still running
+    for (const std::string& link : FLinks) EXPECT_TRUE(RunLinux({"/bin/rm", "-f", link}));
     if (FSimulatorPid > 0) {
       FPeer.Signal(FSimulatorPid, SigTerm);
       EXPECT_TRUE(WaitUntil([&] { return FPeer.Status(FSimulatorPid) != "running"; }, 3000));
@@ -94,6 +95,13 @@ class WineProgram : public ::testing::Test {
       std::cerr << "--- simulator log\n" << SimulatorLog() << "---\n";
     else
       fs::remove_all(WindowsPath(FRoot));
+  }
+
+  // A short Linux command, run to its end; true when it succeeded.
+  bool RunLinux(const std::vector<std::string>& argv) {
+    const int pid = FPeer.Run(FRoot + "/command.log", argv);
+    return pid > 0 && WaitUntil([&] { return FPeer.Status(pid) != "running"; }, 3000) &&
+           FPeer.Status(pid) == "exited 0";
   }
 
   std::string ComLink(int com) const { return FPrefix + "/dosdevices/com" + std::to_string(com); }
@@ -167,6 +175,7 @@ class WineProgram : public ::testing::Test {
   TSerialPeer FPeer;
   std::string FPrefix, FRoot;
   int FSimulatorPid = 0;
+  std::vector<std::string> FLinks;  // made by the test in the shared prefix, removed after it
   std::unique_ptr<TWinProcess> FProgram;
 };
 
@@ -239,9 +248,8 @@ TEST_F(WineProgram, ASensorThatFallsSilentLosesItsLedWithin600ms) {
 TEST_F(WineProgram, AMissingDeviceIsReportedThenTheWindowShowsItsDesignState) {
   // COM9 names an adapter that is not plugged in: the link leads nowhere.
   const std::string com9 = ComLink(9);
-  const int ln = FPeer.Run(FRoot + "/ln.log", {"/bin/ln", "-sfn", FRoot + "/unplugged-adapter", com9});
-  ASSERT_GT(ln, 0) << FPeer.Error();
-  ASSERT_TRUE(WaitUntil([&] { return FPeer.Status(ln) == "exited 0"; }, 3000)) << "COM9 not linked";
+  FLinks.push_back(com9);
+  ASSERT_TRUE(RunLinux({"/bin/ln", "-sfn", FRoot + "/unplugged-adapter", com9})) << "COM9 not linked";
   StartProgram("9\r\n");
   const TWindowRef box = WaitForWindow(BoxClass, "OrvelAX9");
   ASSERT_NE(box, nullptr) << "no message box";
@@ -270,7 +278,6 @@ TEST_F(WineProgram, AMissingDeviceIsReportedThenTheWindowShowsItsDesignState) {
   EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3"));
 
   CloseAndExpectCleanExit(window, false);
-  FPeer.Run(FRoot + "/rm.log", {"/bin/rm", "-f", com9});
 }
 
 // A logoff or shutdown may end the program as soon as its window has answered: the port is
