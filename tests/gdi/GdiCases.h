@@ -125,12 +125,13 @@ inline std::vector<TCase> Cases() {
   v.push_back({"WidePolyline", 32, 32, {
       Pen(0, 3, kMaroon), {opPolyline, {3, 3, 28, 3, 28, 28, 10, 20}}}});
   // Wide pens under the xor mode (each pixel once, the fill beside the outline, not under it),
-  // a 1 by 1 box, a dotted wide pen, filled polygons and ellipses too narrow to round.
+  // a 1 by 1 box, a dotted wide pen, filled polygons and an ellipse too narrow to round. A 3-pixel
+  // wide one is left out: Wine fills its top and bottom rows differently from run to run.
   v.push_back({"WidePenShapes", 48, 36, {
       Pen(0, 3, kBlue, 2), Brush(kYellow), {opRectangle, {3, 3, 14, 12}}, {opPolyline, {18, 4, 34, 14, 34, 4, 18, 14}},
       Pen(0, 4, kRed), {opRectangle, {40, 4, 41, 5}}, Pen(1, 3, kGreen), {opMoveTo, {38, 10}}, {opLineTo, {45, 16}},
       Pen(0, 3, kBlack), Brush(kGray), {opPolygon, {4, 18, 14, 16, 10, 31}}, Pen(0, 2, kRed, 2),
-      {opPolygon, {17, 18, 27, 20, 19, 31}}, Pen(0, 2, kMaroon), Brush(kGreen), {opEllipse, {30, 20, 33, 31}},
+      {opPolygon, {17, 18, 27, 20, 19, 31}}, Pen(0, 2, kMaroon), Brush(kGreen),
       {opEllipse, {35, 20, 37, 31}}, Pen(0, 5, kBlue), {opNoBrush}, {opEllipse, {39, 21, 46, 33}}}});
   // Polygons: convex, concave, self-intersecting (alternate rule), outline and fill.
   v.push_back({"PolygonConvex", 32, 32, {
