@@ -5,30 +5,14 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-std::wstring Wide(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring w(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-  return w;
-}
-
-std::string Narrow(const std::wstring& w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
-}  // namespace
+#include "platform/rtl/win32/Utf16.h"
 
 TWinProcess::TWinProcess(const std::string& exe, const std::string& workingDir) {
-  std::wstring command = L"\"" + Wide(exe) + L"\"";
+  std::wstring command = L"\"" + Utf8ToUtf16(exe) + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, Wide(workingDir).c_str(), &si,
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, Utf8ToUtf16(workingDir).c_str(), &si,
                       &pi))
     return;
   CloseHandle(pi.hThread);
@@ -56,7 +40,7 @@ uint32_t TWinProcess::ExitCode() const {
 }
 
 TWindowRef FindProcessWindow(uint32_t processId, const char* windowClass, const std::string& title) {
-  const std::wstring cls = Wide(windowClass);
+  const std::wstring cls = Utf8ToUtf16(windowClass);
   for (HWND w = FindWindowExW(nullptr, nullptr, cls.c_str(), nullptr); w;
        w = FindWindowExW(nullptr, w, cls.c_str(), nullptr)) {
     DWORD owner = 0;
@@ -134,7 +118,7 @@ std::string WindowText(TWindowRef window) {
   wchar_t buf[512] = L"";
   DWORD_PTR n = 0;
   if (!SendMessageTimeoutW(HWND(window), WM_GETTEXT, 512, LPARAM(buf), SMTO_BLOCK, 2000, &n)) return {};
-  return Narrow(std::wstring(buf, size_t(n)));
+  return Utf16ToUtf8(std::wstring_view(buf, size_t(n)));
 }
 
 std::string DialogTexts(TWindowRef box) {
@@ -163,7 +147,7 @@ std::string WindowsPath(const std::string& linuxPath) {
 
 std::string ReadWholeFile(const std::string& windowsPath) {
   // Shared for writing: the simulator appends to its log while the test reads it.
-  HANDLE h = CreateFileW(Wide(windowsPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  HANDLE h = CreateFileW(Utf8ToUtf16(windowsPath).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return {};
   std::string text;

@@ -9,24 +9,9 @@
 #include <cstring>
 
 #include "platform/gfx/FontMatch.h"
+#include "platform/rtl/win32/Utf16.h"
 
 namespace {
-
-std::wstring Widen(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring w(size_t(std::max(n, 0)), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-  return w;
-}
-
-std::string Narrow(const wchar_t* w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string s(size_t(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w, -1, s.data(), n, nullptr, nullptr);
-  s.resize(size_t(n - 1));
-  return s;
-}
 
 // The height keeps the classic rule on both sides: negative is the em, positive the cell.
 HFONT CreateDesignFont(const std::string& family, int height, bool bold, bool italic) {
@@ -38,7 +23,7 @@ HFONT CreateDesignFont(const std::string& family, int height, bool bold, bool it
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
-  const std::wstring name = Widen(family).substr(0, LF_FACESIZE - 1);
+  const std::wstring name = Utf8ToUtf16(family).substr(0, LF_FACESIZE - 1);
   std::copy(name.begin(), name.end(), lf.lfFaceName);
   return CreateFontIndirectW(&lf);
 }
@@ -105,10 +90,10 @@ std::string PickedName(HDC dc) {
     auto* otm = reinterpret_cast<OUTLINETEXTMETRICW*>(buf.data());
     const size_t at = size_t(reinterpret_cast<uintptr_t>(otm->otmpFullName));
     if (GetOutlineTextMetricsW(dc, size, otm) != 0 && at > 0 && at < size)
-      return Narrow(reinterpret_cast<const wchar_t*>(buf.data() + at));
+      return Utf16ToUtf8(reinterpret_cast<const wchar_t*>(buf.data() + at));
   }
   wchar_t face[LF_FACESIZE] = {};
-  return GetTextFaceW(dc, LF_FACESIZE, face) > 0 ? Narrow(face) : std::string();
+  return GetTextFaceW(dc, LF_FACESIZE, face) > 0 ? Utf16ToUtf8(face) : std::string();
 }
 
 // A font GDI draws: every glyph once, black on white into a 32-bit DIB section as wide as

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/rtl/win32/Utf16.h"
 #include "platform/serial/SerialDevice.h"
 // After ours; no Tick.h, Sleep.h or SysError.h here (see kernel/win32/SystemCalls.h).
 #include <windows.h>
@@ -24,14 +25,6 @@ constexpr DWORD CancelGraceMs = 20;
 HANDLE EventHandle(TEventObject& e) { return reinterpret_cast<HANDLE>(e.Handle()); }
 
 bool IsSet(TEventObject* e) { return e && WaitForSingleObject(EventHandle(*e), 0) == WAIT_OBJECT_0; }
-
-std::wstring Widen(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring w(size_t(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-  return w;
-}
 
 bool IsNtPlatform() {
   OSVERSIONINFOW v{};
@@ -86,7 +79,7 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(const std::string& name) {
 }
 
 std::unique_ptr<TWin32SerialDevice> TWin32SerialDevice::Open(const std::string& path) {
-  const HANDLE port = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  const HANDLE port = CreateFileW(Utf8ToUtf16(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_OVERLAPPED, nullptr);
   if (port == INVALID_HANDLE_VALUE) return nullptr;
   std::unique_ptr<TWin32SerialDevice> d(new TWin32SerialDevice());

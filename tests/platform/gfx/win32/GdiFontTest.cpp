@@ -21,7 +21,7 @@ TEST(GdiFont, TextMeasuresAsGdiMeasuresTheFontItPicks) {
         c.Font()->SetName(family);
         c.Font()->SetHeight(height);
         c.Font()->SetStyle(bold ? TFontStyles{fsBold} : TFontStyles{});
-        const TGdiFontSpec gdi{family, height, bold};
+        const TGdiFont gdi{family, height, bold};
         const std::string what = std::string(family) + " " + std::to_string(height) + (bold ? " bold" : "");
         EXPECT_EQ(c.TextHeight("x"), GdiCellHeight(gdi)) << what;
         for (const char* t : kTexts) EXPECT_EQ(c.TextWidth(t), GdiTextWidth(gdi, t)) << what << ": " << t;

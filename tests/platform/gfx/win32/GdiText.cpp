@@ -5,26 +5,21 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
+#include "platform/rtl/win32/Utf16.h"
 
-std::wstring Wide(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-  std::wstring w(size_t(std::max(n, 0)), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-  return w;
-}
+namespace {
 
 // A memory DC with the font selected.
 struct TFontDC {
   HDC DC = CreateCompatibleDC(nullptr);
   HFONT Font = nullptr;
   HGDIOBJ Old = nullptr;
-  explicit TFontDC(const TGdiFontSpec& spec) {
+  explicit TFontDC(const TGdiFont& Want) {
     LOGFONTW lf{};
-    lf.lfHeight = spec.Height;
-    lf.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+    lf.lfHeight = Want.Height;
+    lf.lfWeight = Want.Bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
-    const std::wstring name = Wide(spec.Family).substr(0, LF_FACESIZE - 1);
+    const std::wstring name = Utf8ToUtf16(Want.Family).substr(0, LF_FACESIZE - 1);
     std::copy(name.begin(), name.end(), lf.lfFaceName);
     Font = CreateFontIndirectW(&lf);
     Old = SelectObject(DC, Font);
@@ -38,22 +33,22 @@ struct TFontDC {
 
 }  // namespace
 
-int GdiTextWidth(const TGdiFontSpec& Font, const std::string& Utf8) {
+int GdiTextWidth(const TGdiFont& Font, const std::string& Utf8) {
   const TFontDC f(Font);
-  const std::wstring text = Wide(Utf8);
+  const std::wstring text = Utf8ToUtf16(Utf8);
   SIZE ext{};
   GetTextExtentPoint32W(f.DC, text.c_str(), int(text.size()), &ext);
   return int(ext.cx);
 }
 
-int GdiCellHeight(const TGdiFontSpec& Font) {
+int GdiCellHeight(const TGdiFont& Font) {
   const TFontDC f(Font);
   TEXTMETRICW tm{};
   GetTextMetricsW(f.DC, &tm);
   return int(tm.tmHeight);
 }
 
-std::vector<bool> GdiTextInk(const TGdiFontSpec& Font, const std::string& Utf8, int X, int Y, int Width, int Height) {
+std::vector<bool> GdiTextInk(const TGdiFont& Font, const std::string& Utf8, int X, int Y, int Width, int Height) {
   const TFontDC f(Font);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -71,7 +66,7 @@ std::vector<bool> GdiTextInk(const TGdiFontSpec& Font, const std::string& Utf8, 
   std::fill(px, px + ink.size(), 0x00FFFFFFu);
   SetBkMode(f.DC, TRANSPARENT);
   SetTextColor(f.DC, RGB(0, 0, 0));
-  const std::wstring text = Wide(Utf8);
+  const std::wstring text = Utf8ToUtf16(Utf8);
   ExtTextOutW(f.DC, X, Y, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
   GdiFlush();
   for (size_t i = 0; i < ink.size(); ++i) ink[i] = (px[i] & 0xFFFFFF) == 0;

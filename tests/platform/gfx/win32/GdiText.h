@@ -5,14 +5,14 @@
 #include <vector>
 
 // The font GDI creates for a family, a height (negative: em, positive: cell) and weight.
-struct TGdiFontSpec {
+struct TGdiFont {
   std::string Family;
   int Height = -11;
   bool Bold = false;
 };
 
-int GdiTextWidth(const TGdiFontSpec& Font, const std::string& Utf8);
-int GdiCellHeight(const TGdiFontSpec& Font);
+int GdiTextWidth(const TGdiFont& Font, const std::string& Utf8);
+int GdiCellHeight(const TGdiFont& Font);
 // The pixels GDI inks drawing the text black on white at (X, Y) into a Width x Height DIB
 // section, row by row.
-std::vector<bool> GdiTextInk(const TGdiFontSpec& Font, const std::string& Utf8, int X, int Y, int Width, int Height);
+std::vector<bool> GdiTextInk(const TGdiFont& Font, const std::string& Utf8, int X, int Y, int Width, int Height);

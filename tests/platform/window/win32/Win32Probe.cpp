@@ -1,7 +1,7 @@
 #include "Win32Probe.h"
 
 #include "platform/ui/backend/win32/Win32Api.h"
-#include "platform/ui/backend/win32/Win32Text.h"
+#include "platform/rtl/win32/Utf16.h"
 
 TWindowRef FindFormWindow(const std::string& Caption) {
   return FindWindowW(L"OrvelAX9Form", Utf8ToUtf16(Caption).c_str());

@@ -10,7 +10,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/ui/backend/ScreenBackend.h"
 #include "platform/ui/backend/win32/Win32Images.h"
-#include "platform/ui/backend/win32/Win32Text.h"
+#include "platform/rtl/win32/Utf16.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "platform/ui/backend/win32/Win32Text.h"
+#include "platform/rtl/win32/Utf16.h"
 
-#include "platform/ui/backend/win32/Win32Api.h"
+#include <windows.h>
 
 std::wstring Utf8ToUtf16(std::string_view Text) {
   if (Text.empty()) return {};
