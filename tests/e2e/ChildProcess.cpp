@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "support/WaitUntil.h"
+
 extern char** environ;
 
 ChildProcess::ChildProcess(const Setup& setup) {
@@ -79,10 +81,4 @@ std::string ReadFile(const std::string& path) {
   std::stringstream s;
   s << f.rdbuf();
   return s.str();
-}
-
-int CountOf(const std::string& text, const std::string& needle) {
-  int n = 0;
-  for (size_t p = text.find(needle); p != std::string::npos; p = text.find(needle, p + needle.size())) ++n;
-  return n;
 }

@@ -1,9 +1,6 @@
 #pragma once
 #include <sys/types.h>
 
-#include <chrono>
-#include <thread>
-
 #include <map>
 #include <string>
 #include <vector>
@@ -41,17 +38,5 @@ class ChildProcess {
   int FStatus = -1;
 };
 
-// Polls `condition` every 20 ms until it holds or timeoutMs has passed.
-template <class F>
-bool WaitUntil(F condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
+// The whole of a file as it stands; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
-// How often `needle` occurs in `text`.
-int CountOf(const std::string& text, const std::string& needle);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,23 +12,24 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <regex>
+#include <thread>
 
 #include "ChildProcess.h"
 #include "ReferenceWindow.h"
-#include "support/XServer.h"
+#include "ScreenChecks.h"
+#include "SimulatorLog.h"
 #include "X11Client.h"
-#include "app/formAX9.h"
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
-#include "platform/ui/Label.h"
+#include "support/CountOf.h"
+#include "support/WaitUntil.h"
+#include "support/XServer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const char StartCommand[] = "command: 82 E6 04 35 06 00 00 74 83";
 const char WindowTitle[] = "Orvel KQ3 AX9";
 
 // The programs under test: the build's own, or installed ones named in the environment
@@ -40,31 +40,6 @@ std::string FromEnvironment(const char* name, const char* built) {
 }
 std::string ProgramPath() { return FromEnvironment("ORVEL_PROGRAM", ORVEL_BIN); }
 std::string SimulatorPath() { return FromEnvironment("ORVEL_SIMULATOR", ORVEL_SIM_BIN); }
-
-uint64_t NowMs() {
-  using namespace std::chrono;
-  return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-// The sample frames of the given readings, as the simulator's log names them.
-std::vector<uint8_t> AttitudeFrame(int roll, int pitch, int mode) {
-  const auto r = uint16_t(roll), p = uint16_t(pitch);
-  return {0x82, 0xFF, 0x0C, 0x37, 0x00, uint8_t(r), uint8_t(r >> 8), uint8_t(p), uint8_t(p >> 8),
-          0, 0, 0, 0, 0, uint8_t(mode), 0, 0};
-}
-std::vector<uint8_t> HeadingFrame(int heading, int mode) {
-  return {0x82, 0xFF, 0x03, 0x32, uint8_t(heading), uint8_t(heading >> 8), uint8_t(mode)};
-}
-
-// The last match of `pattern` in the log, its groups as numbers.
-std::vector<int> LastLogged(const std::string& log, const std::regex& pattern) {
-  std::vector<int> values;
-  for (std::sregex_iterator it(log.begin(), log.end(), pattern), end; it != end; ++it) {
-    values.clear();
-    for (size_t i = 1; i < it->size(); ++i) values.push_back(std::stoi((*it)[i].str()));
-  }
-  return values;
-}
 
 class ProgramWithSimulator : public ::testing::Test {
  protected:
@@ -133,19 +108,10 @@ class ProgramWithSimulator : public ::testing::Test {
   }
 
   std::string SimulatorLog() const { return ReadFile(FRoot / "sim.err"); }
-  int StartCommandsSeen() const { return CountOf(SimulatorLog(), StartCommand); }
-
-  // A reference window showing the last readings the simulator logged.
-  void FeedLoggedReadings(TReferenceWindow& ref) {
-    const std::string log = SimulatorLog();
-    const auto att = LastLogged(log, std::regex(R"(attitude: roll (-?\d+) pitch (-?\d+) mode (\d+))"));
-    const auto head = LastLogged(log, std::regex(R"(heading: (\d+) mode (\d+))"));
-    ASSERT_EQ(att.size(), 3u);
-    ASSERT_EQ(head.size(), 2u);
-    ref.Form().ComDisp->SetCaption("Com1");
-    ref.Feed(AttitudeFrame(att[0], att[1], att[2]));
-    ref.Feed(HeadingFrame(head[0], head[1]));
+  TLogReader Log() const {
+    return [this] { return SimulatorLog(); };
   }
+  int StartCommandsSeen() const { return CountOf(SimulatorLog(), LoggedStartCommand); }
 
   unsigned long WaitForWindow(const char* title = WindowTitle) {
     unsigned long w = 0;
@@ -153,39 +119,11 @@ class ProgramWithSimulator : public ::testing::Test {
     return w;
   }
 
-  // The window's client area as the screen shows it.
-  std::vector<uint32_t> Screen(unsigned long window) { return ReadWindowPixels(window, 0, 0, 256, 276); }
-
-  // Whether the screen shows the reference's pixels everywhere outside `skip`; writes both
-  // pictures beside the build when not.
-  bool ScreenMatches(unsigned long window, TReferenceWindow& ref, const std::vector<TRect>& skip, const char* name) {
-    const std::vector<uint32_t> screen = Screen(window), expected = ref.Pixels();
-    if (screen.size() != expected.size()) return false;
-    int wrong = 0;
-    for (int y = 0; y < 276; ++y)
-      for (int x = 0; x < 256; ++x) {
-        bool skipped = false;
-        for (const TRect& r : skip) skipped |= x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
-        wrong += !skipped && screen[size_t(y * 256 + x)] != expected[size_t(y * 256 + x)];
-      }
-    if (wrong == 0) return true;
-    const std::string path = std::string(ORVEL_BUILD_DIR) + "/e2e-" + name + ".png";
-    ref.SaveComparison(screen, path);
-    ADD_FAILURE() << wrong << " pixels differ from the window this test paints (left) in " << path;
-    return false;
+  static TScreenReader ScreenOf(unsigned long window) {
+    return [window](int x, int y, int w, int h) { return ReadWindowPixels(window, x, y, w, h); };
   }
-
-  // Whether the screen shows the photograph unchanged where an LED is placed.
-  static bool LedHidden(unsigned long window, TReferenceWindow& hiddenRef, const char* led) {
-    const TRect r = ControlBounds(hiddenRef.Form(), led);
-    const std::vector<uint32_t> screen = ReadWindowPixels(window, r.Left, r.Top, r.Width(), r.Height());
-    const std::vector<uint32_t> all = hiddenRef.Pixels();
-    if (screen.empty()) return false;
-    for (int y = 0; y < r.Height(); ++y)
-      for (int x = 0; x < r.Width(); ++x)
-        if (screen[size_t(y * r.Width() + x)] != all[size_t((r.Top + y) * 256 + r.Left + x)]) return false;
-    return true;
-  }
+  // Where a screen check writes its pictures when it fails.
+  static std::string Picture(const char* name) { return std::string(ORVEL_BUILD_DIR) + "/e2e-" + name + ".png"; }
 
   // Closes the window as its close button would and expects a clean exit that closes the
   // port, if it was open.
@@ -382,21 +320,7 @@ TEST_F(ProgramWithSimulator, TheScreenShowsTheLastReadingsTheSimulatorSent) {
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u);
-  ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // both LEDs gone by now
-
-  const std::string log = SimulatorLog();
-  const auto att = LastLogged(log, std::regex(R"(attitude: roll (-?\d+) pitch (-?\d+) mode (\d+))"));
-  const auto head = LastLogged(log, std::regex(R"(heading: (\d+) mode (\d+))"));
-  ASSERT_EQ(att.size(), 3u);
-  ASSERT_EQ(head.size(), 2u);
-  TReferenceWindow ref;
-  ref.Form().ComDisp->SetCaption("Com1");
-  ref.Feed(AttitudeFrame(att[0], att[1], att[2]));
-  ref.Feed(HeadingFrame(head[0], head[1]));
-  EXPECT_TRUE(ScreenMatches(window, ref, {}, "readings"))
-      << "roll " << att[0] << " pitch " << att[1] << " heading " << head[0];
-
+  ExpectFinalReadingsShown(ScreenOf(window), Log(), "Com1", Picture("readings"));
   CloseAndExpectCleanExit(window);
 }
 
@@ -405,36 +329,7 @@ TEST_F(ProgramWithSimulator, ASensorThatFallsSilentLosesItsLedWithin600ms) {
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u);
-  TReferenceWindow hidden;
-  hidden.Feed(HeadingFrame(0, 0));  // a window whose LEDs are hidden: the photograph shows
-
-  // Follow the log closely: when did the simulator send its last attitude frame?
-  int attitudeLines = 0;
-  uint64_t lastAttitudeMs = 0;
-  bool ledSeen = false;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const std::string log = SimulatorLog();
-        const int n = CountOf(log, "attitude: roll");
-        if (n != attitudeLines) attitudeLines = n, lastAttitudeMs = NowMs();
-        ledSeen |= n > 0 && !LedHidden(window, hidden, "BLedAX9");
-        return CountOf(log, "attitude sensor stopped") == 1;
-      },
-      6000));
-  ASSERT_TRUE(ledSeen) << "the AX-9 LED never showed while its data came";
-  // Timed from the start of the screen read that finds the LED gone: on a loaded machine the
-  // read itself (a display connection and an image) can take longer than the LED's margin.
-  uint64_t hiddenMs = 0;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const uint64_t reading = NowMs();
-        return LedHidden(window, hidden, "BLedAX9") && (hiddenMs = reading);
-      },
-      2000))
-      << "the AX-9 LED stays";
-  EXPECT_LT(hiddenMs - lastAttitudeMs, 600u) << "from the last attitude frame to the LED gone";
-  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3")) << "the KQ3 still sends";
-
+  ExpectSilentAttitudeLedGoneWithin600ms(ScreenOf(window), Log(), 6000);
   CloseAndExpectCleanExit(window);
 }
 
@@ -445,8 +340,6 @@ TEST_F(ProgramWithSimulator, AMissingDeviceIsReportedThenTheWindowShowsItsDesign
   const unsigned long box = WaitForWindow("^OrvelAX9$");
   ASSERT_NE(box, 0u) << "no message box";
   EXPECT_EQ(FindWindow(FProgram->Pid(), WindowTitle), 0u) << "the window shows only after the message";
-
-  TReferenceWindow ref;
   EXPECT_TRUE(WaitUntil([&] { return BoxShowsText(box, "Specified device not found (COM9)."); }, 2000))
       << "the box does not show the message";
 
@@ -456,22 +349,7 @@ TEST_F(ProgramWithSimulator, AMissingDeviceIsReportedThenTheWindowShowsItsDesign
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u) << "no window after the message";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  // The design state: the counters at 000, no port name, both LEDs blinking.
-  const TRect ax9 = ControlBounds(ref.Form(), "BLedAX9"), kq3 = ControlBounds(ref.Form(), "BLedKQ3");
-  EXPECT_TRUE(ScreenMatches(window, ref, {ax9, kq3}, "design-state"));
-  TReferenceWindow hidden;
-  hidden.Feed(HeadingFrame(0, 0));
-  bool lit = false, dark = false;
-  WaitUntil(
-      [&] {
-        const auto px = ReadWindowPixels(window, ax9.Left, ax9.Top, ax9.Width(), ax9.Height());
-        const bool red = std::count(px.begin(), px.end(), 0xFF0000u) > 0;
-        (red ? lit : dark) = true;
-        return lit && dark;
-      },
-      2000);
-  EXPECT_TRUE(lit && dark) << "the AX-9 LED does not blink";
-  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3"));
+  ExpectDesignState(ScreenOf(window), Picture("design-state"));
   EXPECT_EQ(CountOf(SimulatorLog(), "line opened"), 0) << "COM1 is not touched";
 
   CloseAndExpectCleanExit(window, false);
@@ -497,10 +375,10 @@ TEST_F(ProgramWithSimulator, AtTwiceTheDesktopDpiEveryPixelIsATwoByTwoBlock) {
   EXPECT_EQ(h.MinWidth, 512);
   EXPECT_EQ(h.MaxHeight, 552);
 
-  ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));  // both LEDs gone by now
+  const TLoggedReadings last = FinalReadings(Log());
+  ASSERT_TRUE(last.Found) << "the sensors did not stop, or their readings were not logged";
   TReferenceWindow ref;
-  FeedLoggedReadings(ref);
+  ref.ShowReadings(last, "Com1");
   const std::vector<uint32_t> screen = ReadWindowPixels(window, 0, 0, 512, 552), expected = ref.Pixels();
   ASSERT_EQ(screen.size(), 4 * expected.size());
   std::vector<uint32_t> reduced(expected.size());
@@ -512,7 +390,7 @@ TEST_F(ProgramWithSimulator, AtTwiceTheDesktopDpiEveryPixelIsATwoByTwoBlock) {
       if (x % 2 == 0 && y % 2 == 0) reduced[size_t(y / 2 * 256 + x / 2)] = pixel;
     }
   if (wrong) {
-    const std::string path = std::string(ORVEL_BUILD_DIR) + "/e2e-scale2.png";
+    const std::string path = Picture("scale2");
     ref.SaveComparison(reduced, path);
     ADD_FAILURE() << wrong << " screen pixels differ from the 2 x 2 blocks of the design-size window; every "
                   << "second pixel beside it in " << path;

@@ -1,5 +1,6 @@
 #include "ReferenceWindow.h"
 
+#include "SensorFrames.h"
 #include "app/DisplayState.h"
 #include "app/SensorLink.h"
 #include "app/formAX9.h"
@@ -7,6 +8,7 @@
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/backend/headless/HeadlessBackend.h"
 
 TReferenceWindow::TReferenceWindow() {
@@ -24,6 +26,12 @@ void TReferenceWindow::Feed(const std::vector<uint8_t>& bytes) {
   for (uint8_t b : bytes)
     if (FrameMachine(b)) FForm->ExtractDisplayData();
   Update();
+}
+
+void TReferenceWindow::ShowReadings(const TLoggedReadings& readings, const std::string& port) {
+  FForm->ComDisp->SetCaption(port);
+  Feed(AttitudeFrame(readings.Roll, readings.Pitch, readings.AttitudeMode));
+  Feed(HeadingFrame(readings.Heading, readings.HeadingMode));
 }
 
 void TReferenceWindow::Update() { FApp->ProcessMessages(); }

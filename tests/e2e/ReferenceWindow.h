@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SimulatorLog.h"
 #include "platform/gfx/Types.h"
 
 class TApplication;
@@ -20,6 +21,8 @@ class TReferenceWindow {
 
   TfrmAX9& Form() { return *FForm; }
   void Feed(const std::vector<uint8_t>& bytes);
+  // The readings fed as the sensors' frames, with the port's name (as "Com1") shown.
+  void ShowReadings(const TLoggedReadings& readings, const std::string& port);
   // Paints what is pending.
   void Update();
   // The client area's pixels, 0x00RRGGBB, row-major.

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
+#include "support/WaitUntil.h"
 
 namespace fs = std::filesystem;
 

@@ -4,72 +4,30 @@
 // modem-line shim is preloaded into Wine). The tests share the suite's display: one at a time.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "../ReferenceWindow.h"
 #include "WineDesktop.h"
-#include "app/formAX9.h"
-#include "platform/ui/Label.h"
+#include "e2e/ScreenChecks.h"
+#include "e2e/SimulatorLog.h"
+#include "support/CountOf.h"
+#include "support/WaitUntil.h"
 #include "support/win32/SerialPeer.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr int SigTerm = 15;
 const char WindowTitle[] = "Orvel KQ3 AX9";
 const char FormClass[] = "OrvelAX9Form";
 const char BoxClass[] = "#32770";
-
-uint64_t NowMs() {
-  return uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
-}
-
-// Polls `condition` every 20 ms until it holds or timeoutMs has passed.
-template <class F>
-bool WaitUntil(F condition, int timeoutMs) {
-  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  for (;;) {
-    if (condition()) return true;
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-}
-
-int CountOf(const std::string& text, const std::string& needle) {
-  int n = 0;
-  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + needle.size())) ++n;
-  return n;
-}
-
-// The last match of `pattern` in the log, its groups as numbers.
-std::vector<int> LastLogged(const std::string& log, const std::regex& pattern) {
-  std::vector<int> values;
-  for (std::sregex_iterator it(log.begin(), log.end(), pattern), end; it != end; ++it) {
-    values.clear();
-    for (size_t i = 1; i < it->size(); ++i) values.push_back(std::stoi((*it)[i].str()));
-  }
-  return values;
-}
-
-std::vector<uint8_t> AttitudeFrame(int roll, int pitch, int mode) {
-  const auto r = uint16_t(roll), p = uint16_t(pitch);
-  return {0x82, 0xFF, 0x0C, 0x37, 0x00, uint8_t(r), uint8_t(r >> 8), uint8_t(p), uint8_t(p >> 8),
-          0, 0, 0, 0, 0, uint8_t(mode), 0, 0};
-}
-std::vector<uint8_t> HeadingFrame(int heading, int mode) {
-  return {0x82, 0xFF, 0x03, 0x32, uint8_t(heading), uint8_t(heading >> 8), uint8_t(mode)};
-}
 
 class WineProgram : public ::testing::Test {
  protected:
@@ -124,6 +82,9 @@ class WineProgram : public ::testing::Test {
   }
 
   std::string SimulatorLog() const { return ReadWholeFile(WindowsPath(FRoot + "/sim.err")); }
+  TLogReader Log() const {
+    return [this] { return SimulatorLog(); };
+  }
 
   TWindowRef WaitForWindow(const char* cls = FormClass, const char* title = WindowTitle) {
     TWindowRef w = nullptr;
@@ -132,35 +93,12 @@ class WineProgram : public ::testing::Test {
     return w;
   }
 
-  // Whether the screen shows the reference's pixels everywhere outside `skip`; writes both
-  // pictures beside the build when not.
-  bool ScreenMatches(TWindowRef window, TReferenceWindow& ref, const std::vector<TRect>& skip, const char* name) {
-    const std::vector<uint32_t> screen = ShownPixels(window, 0, 0, 256, 276), expected = ref.Pixels();
-    if (screen.size() != expected.size()) return false;
-    int wrong = 0;
-    for (int y = 0; y < 276; ++y)
-      for (int x = 0; x < 256; ++x) {
-        bool skipped = false;
-        for (const TRect& r : skip) skipped |= x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
-        wrong += !skipped && screen[size_t(y * 256 + x)] != expected[size_t(y * 256 + x)];
-      }
-    if (wrong == 0) return true;
-    const std::string path = std::string(ORVEL_BUILD_DIR) + "/e2e-wine-" + name + ".png";
-    ref.SaveComparison(screen, WindowsPath(path));
-    ADD_FAILURE() << wrong << " pixels differ from the window this test paints (left) in " << path;
-    return false;
+  static TScreenReader ScreenOf(TWindowRef window) {
+    return [window](int x, int y, int w, int h) { return ShownPixels(window, x, y, w, h); };
   }
-
-  // Whether the screen shows the photograph unchanged where an LED is placed.
-  static bool LedHidden(TWindowRef window, TReferenceWindow& hiddenRef, const char* led) {
-    const TRect r = ControlBounds(hiddenRef.Form(), led);
-    const std::vector<uint32_t> screen = ShownPixels(window, r.Left, r.Top, r.Width(), r.Height());
-    const std::vector<uint32_t> all = hiddenRef.Pixels();
-    if (screen.empty()) return false;
-    for (int y = 0; y < r.Height(); ++y)
-      for (int x = 0; x < r.Width(); ++x)
-        if (screen[size_t(y * r.Width() + x)] != all[size_t((r.Top + y) * 256 + r.Left + x)]) return false;
-    return true;
+  // Where a screen check writes its pictures when it fails.
+  static std::string Picture(const char* name) {
+    return WindowsPath(std::string(ORVEL_BUILD_DIR) + "/e2e-wine-" + name + ".png");
   }
 
   void CloseAndExpectCleanExit(TWindowRef window, bool portOpen = true) {
@@ -197,20 +135,8 @@ TEST_F(WineProgram, OpensCentredWithItsFixedSizeShowsTheReadingsAndEndsWhenClose
   EXPECT_FALSE(p.BorderResizes) << "the frame offers to change the size";
 
   // Once both sensors have stopped, the screen holds their last readings, LEDs gone.
-  ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
-  const std::string log = SimulatorLog();
-  const auto att = LastLogged(log, std::regex(R"(attitude: roll (-?\d+) pitch (-?\d+) mode (\d+))"));
-  const auto head = LastLogged(log, std::regex(R"(heading: (\d+) mode (\d+))"));
-  ASSERT_EQ(att.size(), 3u);
-  ASSERT_EQ(head.size(), 2u);
-  TReferenceWindow ref;
-  ref.Form().ComDisp->SetCaption("Com" + std::to_string(com));
-  ref.Feed(AttitudeFrame(att[0], att[1], att[2]));
-  ref.Feed(HeadingFrame(head[0], head[1]));
-  EXPECT_TRUE(ScreenMatches(window, ref, {}, "readings"))
-      << "roll " << att[0] << " pitch " << att[1] << " heading " << head[0];
-  EXPECT_EQ(CountOf(SimulatorLog(), "command: 82 E6 04 35 06 00 00 74 83"), 1) << "asked once";
+  ExpectFinalReadingsShown(ScreenOf(window), Log(), "Com" + std::to_string(com), Picture("readings"));
+  EXPECT_EQ(CountOf(SimulatorLog(), LoggedStartCommand), 1) << "asked once";
 
   CloseAndExpectCleanExit(window);
 }
@@ -220,35 +146,7 @@ TEST_F(WineProgram, ASensorThatFallsSilentLosesItsLedWithin600ms) {
   StartProgram(std::to_string(com) + "\r\n");
   const TWindowRef window = WaitForWindow();
   ASSERT_NE(window, nullptr);
-  TReferenceWindow hidden;
-  hidden.Feed(HeadingFrame(0, 0));  // a window whose LEDs are hidden: the photograph shows
-
-  int attitudeLines = 0;
-  uint64_t lastAttitudeMs = 0;
-  bool ledSeen = false;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const std::string log = SimulatorLog();
-        const int n = CountOf(log, "attitude: roll");
-        if (n != attitudeLines) attitudeLines = n, lastAttitudeMs = NowMs();
-        ledSeen |= n > 0 && !LedHidden(window, hidden, "BLedAX9");
-        return CountOf(log, "attitude sensor stopped") == 1;
-      },
-      8000));
-  ASSERT_TRUE(ledSeen) << "the AX-9 LED never showed while its data came";
-  // Timed from the start of the screen read that finds the LED gone: on a loaded machine the
-  // read itself can take longer than the LED's margin.
-  uint64_t hiddenMs = 0;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const uint64_t reading = NowMs();
-        return LedHidden(window, hidden, "BLedAX9") && (hiddenMs = reading);
-      },
-      2000))
-      << "the AX-9 LED stays";
-  EXPECT_LT(hiddenMs - lastAttitudeMs, 600u) << "from the last attitude frame to the LED gone";
-  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3")) << "the KQ3 still sends";
-
+  ExpectSilentAttitudeLedGoneWithin600ms(ScreenOf(window), Log(), 8000);
   CloseAndExpectCleanExit(window);
 }
 
@@ -268,21 +166,7 @@ TEST_F(WineProgram, AMissingDeviceIsReportedThenTheWindowShowsItsDesignState) {
   const TWindowRef window = WaitForWindow();
   ASSERT_NE(window, nullptr) << "no window after the message";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  TReferenceWindow ref;
-  const TRect ax9 = ControlBounds(ref.Form(), "BLedAX9"), kq3 = ControlBounds(ref.Form(), "BLedKQ3");
-  EXPECT_TRUE(ScreenMatches(window, ref, {ax9, kq3}, "design-state"));
-  TReferenceWindow hidden;
-  hidden.Feed(HeadingFrame(0, 0));
-  bool lit = false, dark = false;
-  WaitUntil(
-      [&] {
-        const auto px = ShownPixels(window, ax9.Left, ax9.Top, ax9.Width(), ax9.Height());
-        (std::count(px.begin(), px.end(), 0xFF0000u) > 0 ? lit : dark) = true;
-        return lit && dark;
-      },
-      2000);
-  EXPECT_TRUE(lit && dark) << "the AX-9 LED does not blink";
-  EXPECT_FALSE(LedHidden(window, hidden, "BLedKQ3"));
+  ExpectDesignState(ScreenOf(window), Picture("design-state"));
 
   CloseAndExpectCleanExit(window, false);
 }
