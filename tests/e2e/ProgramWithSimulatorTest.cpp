@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
+#include "DisplayProxy.h"
 #include "ReferenceWindow.h"
 #include "ScreenChecks.h"
 #include "SimulatorLog.h"
@@ -98,6 +99,7 @@ class ProgramWithSimulator : public ::testing::Test {
       unset.push_back("GDK_SCALE");
     else
       env["GDK_SCALE"] = FDesktopScale;
+    if (!FProgramDisplay.empty()) env["DISPLAY"] = FProgramDisplay;
     FProgram = std::make_unique<ChildProcess>(
         ChildProcess::Setup{{ProgramPath()},
                             (FRoot / "work").string(),
@@ -185,6 +187,7 @@ class ProgramWithSimulator : public ::testing::Test {
   std::unique_ptr<ChildProcess> FSimulator;
   std::unique_ptr<ChildProcess> FProgram;
   std::string FDesktopScale;  // GDK_SCALE for the program; empty: unset
+  std::string FProgramDisplay;  // DISPLAY for the program; empty: the test's own
 };
 
 // Whether a message box shows `text` as its first line: painted in the framework's default
@@ -427,6 +430,45 @@ TEST_F(ProgramWithSimulator, ADisplayLostUnderAMessageBoxEndsItWithStatusOne) {
   ASSERT_TRUE(FProgram->WaitExit(5000)) << "still running 5 s after its display went";
   EXPECT_EQ(FProgram->ExitStatus(), 1);
   EXPECT_EQ(ReadFile(FRoot / "program.err"), "OrvelAX9: the display was lost\n");
+}
+
+// A server that goes after sending events and before answering the program's next request:
+// whichever call of the display library finds the connection broken (here the one that asks
+// the name of a property a window manager changed on the root window) must not carry on with
+// what it did not get. Under a message box, and with the window up.
+TEST_F(ProgramWithSimulator, ADisplayGoneBeforeItsNextAnswerEndsItWithStatusOne) {
+  if (!FDisplay->Own()) GTEST_SKIP() << "ends the X server's connections: needs Xvfb";
+  for (const bool box : {true, false}) {
+    SCOPED_TRACE(box ? "under a message box" : "with its window");
+    TDisplayProxy proxy;
+    ASSERT_TRUE(proxy.Available()) << "no port for the display's proxy";
+    FProgramDisplay = proxy.Name();
+    if (box) {
+      StartSimulator({});
+      StartProgram("9\n");  // no COM9: a message box comes first
+      ASSERT_NE(WaitForWindow("^OrvelAX9$"), 0u) << "no message box";
+    } else {
+      // Both sensors silent and their LEDs out: nothing left to paint.
+      StartSimulator({"--verbose", "--stop-attitude", "1", "--stop-heading", "1"});
+      StartProgram();
+      ASSERT_NE(WaitForWindow(), 0u) << "no window";
+      ASSERT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "sensor stopped") == 2; }, 5000));
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    }
+    ASSERT_TRUE(proxy.WaitQuiet(300, 10000)) << "the program never stops talking to its display";
+
+    proxy.BreakAtNextRequest();
+    ASSERT_TRUE(SetRootProperty("_ORVELAX9_TEST_NOTE", "moved"));
+    const TEnding e = FollowEnding(15000);
+    ASSERT_NE(e.Ended, 0u) << "still running 15 s after its display went";
+    EXPECT_TRUE(proxy.Broken());
+    EXPECT_EQ(FProgram->ExitStatus(), 1);
+    EXPECT_EQ(ReadFile(FRoot / "program.err"), "OrvelAX9: the display was lost\n");
+    if (!box) ExpectClosedByTheComponent(e);
+
+    EndSimulator();
+    FProgram.reset();
+  }
 }
 
 TEST_F(ProgramWithSimulator, WithoutADisplayItSaysSoOnOneLineAndEnds) {

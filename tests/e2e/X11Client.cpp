@@ -26,6 +26,8 @@ struct TXlib {
   Status (*GetWMNormalHints)(Display*, Window, XSizeHints*, long*) = nullptr;
   XImage* (*GetImage)(Display*, Drawable, int, int, unsigned, unsigned, unsigned long, int) = nullptr;
   int (*DestroyWindow)(Display*, Window) = nullptr;
+  Window (*DefaultRootWindowOf)(Display*) = nullptr;
+  int (*ChangeProperty)(Display*, Window, Atom, Atom, int, int, const unsigned char*, int) = nullptr;
   bool Ok = false;
 
   TXlib() {
@@ -36,7 +38,8 @@ struct TXlib {
          Load(GetGeometry, "XGetGeometry") && Load(TranslateCoordinates, "XTranslateCoordinates") &&
          Load(DefaultScreenOf, "XDefaultScreen") && Load(ScreenWidthOf, "XDisplayWidth") &&
          Load(ScreenHeightOf, "XDisplayHeight") && Load(GetWMNormalHints, "XGetWMNormalHints") &&
-         Load(GetImage, "XGetImage") && Load(DestroyWindow, "XDestroyWindow");
+         Load(GetImage, "XGetImage") && Load(DestroyWindow, "XDestroyWindow") &&
+         Load(DefaultRootWindowOf, "XDefaultRootWindow") && Load(ChangeProperty, "XChangeProperty");
   }
   template <class F>
   bool Load(F& f, const char* name) {
@@ -133,6 +136,17 @@ bool DestroyWindowFromOutside(unsigned long window) {
   TConnection c;
   if (!c.D) return false;
   Xlib().DestroyWindow(c.D, window);
+  Xlib().Sync(c.D, False);
+  return true;
+}
+
+bool SetRootProperty(const std::string& name, const std::string& value) {
+  TConnection c;
+  if (!c.D) return false;
+  const Atom property = Xlib().InternAtom(c.D, name.c_str(), False);
+  const Atom type = Xlib().InternAtom(c.D, "UTF8_STRING", False);
+  Xlib().ChangeProperty(c.D, Xlib().DefaultRootWindowOf(c.D), property, type, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(value.data()), int(value.size()));
   Xlib().Sync(c.D, False);
   return true;
 }

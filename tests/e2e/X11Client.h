@@ -37,3 +37,8 @@ bool RequestWindowClose(unsigned long window);
 // Destroys a window from another client, as `xdotool windowclose` does. False when the
 // display or Xlib cannot be reached.
 bool DestroyWindowFromOutside(unsigned long window);
+
+// Sets a property (a string) on the root window, as a window manager does all the time; every
+// client that watches the root's properties is told. False when the display or Xlib cannot be
+// reached.
+bool SetRootProperty(const std::string& name, const std::string& value);

@@ -1,6 +1,7 @@
 #include "platform/ui/backend/sdl2/Sdl2Backend.h"
 
 #include <SDL.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -30,6 +31,9 @@ class TSdl2Backend : public TBackend {
     // SDL would turn SIGINT and SIGTERM into an event the program has no use for, so that
     // neither ended it any more; they keep their ordinary effect.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A request written to a display that has gone raises SIGPIPE, which would end the
+    // program before Xlib reports the loss.
+    signal(SIGPIPE, SIG_IGN);
     // The window's own pixel buffer, not a texture behind a renderer: the renderer would load
     // the GL stack (about 90 MB more resident, several times slower per update) and re-create
     // each window when its surface is first taken, losing what was set on it, such as the
@@ -52,10 +56,10 @@ class TSdl2Backend : public TBackend {
   ~TSdl2Backend() override {
     // Without its display SDL cannot let go of anything; the process ends soon after.
     if (Lost()) return;
-    for (auto& [id, c] : FCursors) SDL_FreeCursor(c);
+    for (auto& [id, c] : FCursors) X11Guarded([&] { SDL_FreeCursor(c); });
     for (auto& [id, w] : FWindows) {
       ForgetX11Window(w);
-      SDL_DestroyWindow(w);
+      X11Guarded([&] { SDL_DestroyWindow(w); });
     }
     if (UnwatchX11Display()) SDL_Quit();
   }
@@ -66,14 +70,18 @@ class TSdl2Backend : public TBackend {
     Uint32 flags = SDL_WINDOW_HIDDEN | FScale.WindowFlags();
     if (params.ToolWindow) flags |= SDL_WINDOW_UTILITY;
     const int width = FScale.WindowSize(params.ClientWidth), height = FScale.WindowSize(params.ClientHeight);
-    SDL_Window* w = SDL_CreateWindow(params.Caption.c_str(), pos, pos, width, height, flags);
-    if (!w && Lost()) return NoWindow;
+    const char* caption = params.Caption.c_str();
+    SDL_Window* w = nullptr;
+    if (!X11Guarded([&] { w = SDL_CreateWindow(caption, pos, pos, width, height, flags); })) return NoWindow;
     if (!w) throw Exception(std::string("cannot create the window: ") + SDL_GetError());
     RegisterX11Window(w);
     // Equal minimum and maximum sizes keep window managers from resizing or maximising it.
-    SDL_SetWindowMinimumSize(w, width, height);
-    SDL_SetWindowMaximumSize(w, width, height);
-    SDL_SetWindowResizable(w, SDL_FALSE);
+    if (!X11Guarded([&] {
+          SDL_SetWindowMinimumSize(w, width, height);
+          SDL_SetWindowMaximumSize(w, width, height);
+          SDL_SetWindowResizable(w, SDL_FALSE);
+        }))
+      return NoWindow;
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
     if (!FDisplay) FDisplay = DisplayConnection(w);
@@ -82,7 +90,8 @@ class TSdl2Backend : public TBackend {
   }
 
   void ShowWindow(int window) override {
-    if (SDL_Window* w = Find(window)) SDL_ShowWindow(w);
+    // SDL waits until the window is mapped: with the display gone, for ever unless guarded.
+    if (SDL_Window* w = Find(window)) X11Guarded([&] { SDL_ShowWindow(w); });
   }
 
   void DestroyWindow(int window) override {
@@ -90,11 +99,12 @@ class TSdl2Backend : public TBackend {
     FWindows.erase(window);
     if (!w || Lost()) return;
     ForgetX11Window(w);
-    SDL_DestroyWindow(w);
+    X11Guarded([&] { SDL_DestroyWindow(w); });
   }
 
   void SetCaption(int window, const std::string& caption) override {
-    if (SDL_Window* w = Find(window)) SDL_SetWindowTitle(w, caption.c_str());
+    const char* text = caption.c_str();
+    if (SDL_Window* w = Find(window)) X11Guarded([&] { SDL_SetWindowTitle(w, text); });
   }
 
   void SetIcon(int window, const std::vector<TIconImage>& original) override {
@@ -110,9 +120,9 @@ class TSdl2Backend : public TBackend {
       auto* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(icon->pixels) + y * icon->pitch);
       for (int x = 0; x < best->Width; ++x) row[x] = best->Argb(size_t(y * best->Width + x));
     }
-    SDL_SetWindowIcon(w, icon);
+    const bool kept = X11Guarded([&] { SDL_SetWindowIcon(w, icon); });
     SDL_FreeSurface(icon);
-    SetX11IconSizes(w, sizes);
+    if (kept) SetX11IconSizes(w, sizes);
   }
 
   TRect ClientBounds(int window) override {
@@ -136,14 +146,9 @@ class TSdl2Backend : public TBackend {
     SDL_Event e;
     // SDL fetches from the display on every poll; most passes (a hand-over, a timer) find
     // nothing there, and then what SDL already holds is enough.
-    if (!Lost() && FDisplay && !DisplayHasInput(FDisplay)) {
-      while (!Lost() && SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
-        if (Translate(e, event)) return true;
-      return TakeNews(event);
-    }
-    while (!Lost() && SDL_PollEvent(&e)) {
+    const bool fetch = !Lost() && (!FDisplay || DisplayHasInput(FDisplay));
+    while (!Lost() && NextSdlEvent(e, fetch))
       if (Translate(e, event)) return true;
-    }
     return TakeNews(event);
   }
 
@@ -156,9 +161,9 @@ class TSdl2Backend : public TBackend {
       if (FDisplay || FWindows.empty())
         WaitForInput(FDisplay, FWake.Handle(), timeoutMs);
       else if (timeoutMs == INFINITE)
-        SDL_WaitEvent(nullptr);  // a display we cannot wait on ourselves; Wake posts to SDL too
+        X11Guarded([] { SDL_WaitEvent(nullptr); });  // a display we cannot wait on ourselves; Wake posts to SDL too
       else
-        SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF)));
+        X11Guarded([&] { SDL_WaitEventTimeout(nullptr, int(std::min<uint32_t>(timeoutMs, 0x7FFFFFFF))); });
     }
     // A Wake from now on is for the next wait: the pass that follows sees what it announced.
     FWake.Reset();
@@ -201,10 +206,11 @@ class TSdl2Backend : public TBackend {
         if (i < shape.size() && shape[i]) data[b] |= bit;
         if (i < cover.size() && cover[i]) bits[b] |= bit;
       }
-    if (SDL_Cursor* c = SDL_CreateCursor(data.data(), bits.data(), width, height, hotX, hotY)) {
-      if (FCursors.count(id)) SDL_FreeCursor(FCursors[id]);
-      FCursors[id] = c;
-    }
+    const Uint8 *shapeBits = data.data(), *maskBits = bits.data();
+    SDL_Cursor* c = nullptr;
+    if (!X11Guarded([&] { c = SDL_CreateCursor(shapeBits, maskBits, width, height, hotX, hotY); }) || !c) return;
+    if (SDL_Cursor* old = FCursors.count(id) ? FCursors[id] : nullptr) X11Guarded([&] { SDL_FreeCursor(old); });
+    FCursors[id] = c;
   }
 
  private:
@@ -226,7 +232,7 @@ class TSdl2Backend : public TBackend {
     if (!probe) return;
     if (WatchX11Display(probe)) FDisplay = DisplayConnection(probe);
     FOwnWait = FDisplay != nullptr;
-    SDL_DestroyWindow(probe);
+    X11Guarded([&] { SDL_DestroyWindow(probe); });
   }
 
   // What SDL's queue does not hold: windows that another client destroyed (reported as a
@@ -278,9 +284,9 @@ class TSdl2Backend : public TBackend {
     int width, height;
     SDL_GetWindowSize(w, &width, &height);
     if (m.x > 0 && m.y > 0 && m.x < width - 1 && m.y < height - 1) return false;
-    int left, top, x, y;
+    int left, top, x = 0, y = 0;
     SDL_GetWindowPosition(w, &left, &top);
-    SDL_GetGlobalMouseState(&x, &y);
+    if (!X11Guarded([&] { SDL_GetGlobalMouseState(&x, &y); })) return false;
     return x < left || y < top || x >= left + width || y >= top + height;
   }
 

@@ -116,23 +116,30 @@ class TBox {
     FPicture.SetSize(FLayout.Width, FLayout.Height);
     Paint(FPicture, FLayout, false);
     const int width = FScale.WindowSize(FLayout.Width), height = FScale.WindowSize(FLayout.Height);
-    FWindow = SDL_CreateWindow(Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                               SDL_WINDOW_HIDDEN | FScale.WindowFlags());
-    if (!FWindow) return;
+    const Uint32 flags = SDL_WINDOW_HIDDEN | FScale.WindowFlags();
+    const char* title = Title.c_str();
+    if (!X11Guarded([&] {
+          FWindow = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+        }) ||
+        !FWindow)
+      return;
     RegisterX11Window(FWindow);
-    SDL_SetWindowMinimumSize(FWindow, width, height);
-    SDL_SetWindowMaximumSize(FWindow, width, height);
-    if (Parent && (SDL_GetWindowFlags(Parent) & SDL_WINDOW_SHOWN)) SDL_SetWindowModalFor(FWindow, Parent);
     FParentId = Parent ? SDL_GetWindowID(Parent) : 0;
     FId = SDL_GetWindowID(FWindow);
-    SDL_ShowWindow(FWindow);
-    SDL_RaiseWindow(FWindow);
+    const bool modal = Parent && (SDL_GetWindowFlags(Parent) & SDL_WINDOW_SHOWN);
+    X11Guarded([&] {
+      SDL_SetWindowMinimumSize(FWindow, width, height);
+      SDL_SetWindowMaximumSize(FWindow, width, height);
+      if (modal) SDL_SetWindowModalFor(FWindow, Parent);
+      SDL_ShowWindow(FWindow);
+      SDL_RaiseWindow(FWindow);
+    });
     Show(FWindow, FPicture, FScale);
   }
   ~TBox() {
     if (!FWindow || X11DisplayLost()) return;
     ForgetX11Window(FWindow);
-    SDL_DestroyWindow(FWindow);
+    X11Guarded([&] { SDL_DestroyWindow(FWindow); });
   }
   TBox(const TBox&) = delete;
   TBox& operator=(const TBox&) = delete;
@@ -145,12 +152,13 @@ class TBox {
     const TDisplayLink display = DisplayConnection(FWindow);
     SDL_Event e;
     for (;;) {
-      while (!Gone() && SDL_PollEvent(&e))
+      while (!Gone() && NextSdlEvent(e))
         if (Handle(e, Deferred)) return;
       if (Gone()) return;
+      bool waited = true;
       if (display)
         WaitForInput(display, -1, INFINITE);
-      else if (!SDL_WaitEvent(nullptr))
+      else if (!X11Guarded([&] { waited = SDL_WaitEvent(nullptr) != 0; }) || !waited)
         return;
     }
   }

@@ -3,8 +3,19 @@
 #include <algorithm>
 
 #include "platform/ui/backend/sdl2/Sdl2Scale.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 namespace {
+
+// Made on first use (shared memory attached, a round trip) and again after a resize.
+SDL_Surface* WindowSurface(SDL_Window* Window) {
+  SDL_Surface* surface = nullptr;
+  return X11Guarded([&] { surface = SDL_GetWindowSurface(Window); }) ? surface : nullptr;
+}
+
+void Update(SDL_Window* Window, const std::vector<SDL_Rect>& Shown) {
+  if (!Shown.empty()) X11Guarded([&] { SDL_UpdateWindowSurfaceRects(Window, Shown.data(), int(Shown.size())); });
+}
 
 // A surface of another pixel layout gets the enlargement through one of ours, which SDL
 // converts.
@@ -19,7 +30,7 @@ bool ConvertEnlarged(const TPixelView& Buffer, const TRect& R, int Scale, SDL_Su
 }
 
 bool BlitEnlarged(SDL_Window* Window, const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale) {
-  SDL_Surface* target = SDL_GetWindowSurface(Window);
+  SDL_Surface* target = WindowSurface(Window);
   if (!target) return false;
   const TRect shownPart = Rect(0, 0, std::min(Buffer.Width, target->w / Scale), std::min(Buffer.Height, target->h / Scale));
   const bool direct = target->format->format == SDL_PIXELFORMAT_RGB888;
@@ -36,7 +47,7 @@ bool BlitEnlarged(SDL_Window* Window, const TPixelView& Buffer, const std::vecto
     shown.push_back(to);
   }
   if (direct) SDL_UnlockSurface(target);
-  if (!shown.empty()) SDL_UpdateWindowSurfaceRects(Window, shown.data(), int(shown.size()));
+  Update(Window, shown);
   return true;
 }
 
@@ -44,7 +55,7 @@ bool BlitEnlarged(SDL_Window* Window, const TPixelView& Buffer, const std::vecto
 
 bool BlitToWindow(SDL_Window* Window, const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale) {
   if (Scale > 1) return BlitEnlarged(Window, Buffer, Rects, Scale);
-  SDL_Surface* target = SDL_GetWindowSurface(Window);
+  SDL_Surface* target = WindowSurface(Window);
   if (!target) return false;
   SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(Buffer.Pixels), Buffer.Width,
                                                            Buffer.Height, 32, Buffer.Stride * 4, SDL_PIXELFORMAT_RGB888);
@@ -56,6 +67,6 @@ bool BlitToWindow(SDL_Window* Window, const TPixelView& Buffer, const std::vecto
     if (SDL_BlitSurface(source, &s, target, &d) == 0 && d.w > 0 && d.h > 0) shown.push_back(d);
   }
   SDL_FreeSurface(source);
-  if (!shown.empty()) SDL_UpdateWindowSurfaceRects(Window, shown.data(), int(shown.size()));
+  Update(Window, shown);
   return true;
 }

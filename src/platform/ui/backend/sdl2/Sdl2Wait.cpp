@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/kernel/EventObject.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 // Last: Xlib's macros (Status, None, Bool) would break the headers above.
 #include <SDL_syswm.h>
@@ -38,4 +39,12 @@ void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs) {
   }
   if (WakeFd >= 0) fds.push_back(WakeFd);
   WaitForHandles(fds, TimeoutMs);
+}
+
+bool NextSdlEvent(SDL_Event& Event, bool Fetch) {
+  bool got = false;
+  const bool kept = X11Guarded([&] {
+    got = (Fetch ? SDL_PollEvent(&Event) : SDL_PeepEvents(&Event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0;
+  });
+  return kept && got;
 }

@@ -25,3 +25,7 @@ bool DisplayHasInput(TDisplayLink Display);
 // INFINITE: no limit) is up. Display may be null and WakeFd -1 (not waited on). What is
 // still buffered for the display is sent first.
 void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs);
+
+// The next of SDL's events: fetched from the display first when Fetch, otherwise only what SDL
+// already holds. False when there is none, or when the display went during the fetch.
+bool NextSdlEvent(SDL_Event& Event, bool Fetch = true);

@@ -1,6 +1,7 @@
 #include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 #include <errno.h>
+#include <setjmp.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -25,6 +26,7 @@ struct TWatch {
   std::map<XID, TOurWindow> Windows;
   XErrorHandler PreviousError = nullptr;
   XIOErrorHandler PreviousIo = nullptr;
+  sigjmp_buf* Back = nullptr;  // where a loss inside SDL returns to, while a guarded call runs
 };
 
 TWatch& Watch() {
@@ -73,8 +75,11 @@ int OnIoError(Display* D) {
 }
 
 // Returning from here is what keeps Xlib from ending the process; its calls on this
-// connection then return at once.
-void OnIoErrorExit(Display*, void*) { Watch().Lost = true; }
+// connection then return at once. Inside a guarded call, the call ends here instead.
+void OnIoErrorExit(Display*, void*) {
+  Watch().Lost = true;
+  if (sigjmp_buf* back = Watch().Back) siglongjmp(*back, 1);
+}
 
 }  // namespace
 
@@ -107,6 +112,16 @@ bool UnwatchX11Display() {
 }
 
 bool X11DisplayLost() { return Watch().Lost; }
+
+bool X11Guarded(void (*Call)(void*), void* Data) {
+  if (Watch().Lost) return false;
+  sigjmp_buf back;
+  sigjmp_buf* volatile outer = Watch().Back;
+  Watch().Back = &back;
+  if (sigsetjmp(back, 0) == 0) Call(Data);
+  Watch().Back = outer;
+  return !Watch().Lost;
+}
 
 void RegisterX11Window(SDL_Window* Window) {
   if (!Watch().Connection) return;
