@@ -103,6 +103,13 @@ inline void ApplyProgramSettings(TVaCustomComm& c) {
   c.SetDatabits(db8);
 }
 
+// What the component has received, up to `count` bytes, as one string.
+inline std::string ReadAll(TVaComm& c, int count) {
+  std::string s(size_t(count), '\0');
+  s.resize(size_t(c.ReadData(s.data(), count)));
+  return s;
+}
+
 // The system's text for a code as the component's messages carry it: no trailing blanks,
 // control characters or full stops (the system's texts differ between platforms).
 inline std::string SystemText(int code) {

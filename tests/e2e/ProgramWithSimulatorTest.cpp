@@ -121,6 +121,23 @@ class ProgramWithSimulator : public ::testing::Test {
     return w;
   }
 
+  // The window's client area is width x height, centred on the screen, and its size hints
+  // hold it at that size.
+  static void ExpectCentredAtFixedSize(unsigned long window, int width, int height) {
+    TWindowGeometry g;
+    ASSERT_TRUE(GetWindowGeometry(window, g));
+    EXPECT_EQ(g.Width, width);
+    EXPECT_EQ(g.Height, height);
+    EXPECT_EQ(g.X, (g.ScreenWidth - width) / 2);
+    EXPECT_EQ(g.Y, (g.ScreenHeight - height) / 2);
+    TSizeHints h;
+    ASSERT_TRUE(GetSizeHints(window, h));
+    EXPECT_EQ(h.MinWidth, width);
+    EXPECT_EQ(h.MinHeight, height);
+    EXPECT_EQ(h.MaxWidth, width) << "a window manager may widen it";
+    EXPECT_EQ(h.MaxHeight, height);
+  }
+
   static TScreenReader ScreenOf(unsigned long window) {
     return [window](int x, int y, int w, int h) { return ReadWindowPixels(window, x, y, w, h); };
   }
@@ -222,18 +239,7 @@ TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIs
   ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
   EXPECT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000));
 
-  TWindowGeometry g;
-  ASSERT_TRUE(GetWindowGeometry(window, g));
-  EXPECT_EQ(g.Width, 256);
-  EXPECT_EQ(g.Height, 276);
-  EXPECT_EQ(g.X, (g.ScreenWidth - 256) / 2);
-  EXPECT_EQ(g.Y, (g.ScreenHeight - 276) / 2);
-  TSizeHints h;
-  ASSERT_TRUE(GetSizeHints(window, h));
-  EXPECT_EQ(h.MinWidth, 256);
-  EXPECT_EQ(h.MinHeight, 276);
-  EXPECT_EQ(h.MaxWidth, 256) << "a window manager may widen it";
-  EXPECT_EQ(h.MaxHeight, 276);
+  ExpectCentredAtFixedSize(window, 256, 276);
 
   // With data streaming in, it keeps running and does not ask again.
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -367,16 +373,7 @@ TEST_F(ProgramWithSimulator, AtTwiceTheDesktopDpiEveryPixelIsATwoByTwoBlock) {
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
-  TWindowGeometry g;
-  ASSERT_TRUE(GetWindowGeometry(window, g));
-  EXPECT_EQ(g.Width, 512);
-  EXPECT_EQ(g.Height, 552);
-  EXPECT_EQ(g.X, (g.ScreenWidth - 512) / 2);
-  EXPECT_EQ(g.Y, (g.ScreenHeight - 552) / 2);
-  TSizeHints h;
-  ASSERT_TRUE(GetSizeHints(window, h));
-  EXPECT_EQ(h.MinWidth, 512);
-  EXPECT_EQ(h.MaxHeight, 552);
+  ExpectCentredAtFixedSize(window, 512, 552);
 
   const TLoggedReadings last = FinalReadings(Log());
   ASSERT_TRUE(last.Found) << "the sensors did not stop, or their readings were not logged";
@@ -410,12 +407,7 @@ TEST_F(ProgramWithSimulator, WithGdkScale3TheWindowIsThreeTimesTheDesignsSize) {
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
-  TWindowGeometry g;
-  ASSERT_TRUE(GetWindowGeometry(window, g));
-  EXPECT_EQ(g.Width, 768);
-  EXPECT_EQ(g.Height, 828);
-  EXPECT_EQ(g.X, (g.ScreenWidth - 768) / 2);
-  EXPECT_EQ(g.Y, (g.ScreenHeight - 828) / 2);
+  ExpectCentredAtFixedSize(window, 768, 828);
   CloseAndExpectCleanExit(window);
 }
 

@@ -51,11 +51,7 @@ TEST_F(BlinkLed, BlinkSpeedZeroStopsTheTicksAndAnotherValueResumesThem) {
   l->SetEnableBlinking(true);
   l->SetBlinkSpeed(0);
   EXPECT_FALSE(l->Timer()->Running());
-  const uint64_t end = GetTickCount64() + 400;
-  while (GetTickCount64() < end) {
-    app.ProcessMessages();
-    app.WaitMessage(20);
-  }
+  PumpFor(400);
   EXPECT_EQ(changes, 0);
   l->SetBlinkSpeed(-5);
   EXPECT_FALSE(l->Timer()->Running()) << "a negative period never ticks";

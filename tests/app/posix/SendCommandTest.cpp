@@ -6,6 +6,7 @@
 
 #include "app/posix/SensorSupport.h"
 #include "platform/rtl/Exception.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ uint64_t SendStart(bool waitForAck, uint16_t budget) {
 }
 
 bool WaitForCommands(const TSensorPlayer& sensor, size_t n) {
-  const uint64_t end = GetTickCount64() + 2000;
-  while (sensor.CommandCount() < n && GetTickCount64() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  return sensor.CommandCount() >= n;
+  return WaitUntil([&] { return sensor.CommandCount() >= n; }, 2000, 5);
 }
 
 TEST_F(SendCommandTest, WithoutWaitingSendsTheNineBytesOnce) {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <time.h>
-
 #include <thread>
 
 #include "comm/CommTestSupport.h"
 #include "platform/serial/SerialTestSupport.h"
 #include "platform/ui/Synchronize.h"
+#include "support/CpuTime.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -20,18 +20,6 @@ struct TPortOnPty {
     Comm->SetDeviceName(Pty.SlavePath());
   }
 };
-
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-std::string ReadAll(TVaComm& c, int count) {
-  std::string s(size_t(count), '\0');
-  s.resize(size_t(c.ReadData(s.data(), count)));
-  return s;
-}
 
 }  // namespace
 
@@ -126,9 +114,7 @@ TEST(EventThread, CloseWhileAHandOverIsPendingServesItAndCompletes) {
   p.Comm->Open();
   ASSERT_TRUE(p.Pty.Send("late"));
   // Wait, without serving it, until the event thread is blocked in its hand-over.
-  const uint64_t end = GetTickCount64() + 3000;
-  while (!SyncEvent().IsSet() && GetTickCount64() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_TRUE(SyncEvent().IsSet());
+  ASSERT_TRUE(WaitUntil([] { return SyncEvent().IsSet(); }, 3000, 5));
   closing = true;
   p.Comm->Close();
   EXPECT_TRUE(ranInClose);
@@ -145,9 +131,9 @@ TEST(EventThread, VanishedDeviceNeitherSpinsNorHangsClose) {
   p.Pty.Send("x");
   p.Pty.CloseMaster();
   PumpFor(100);
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = ProcessCpuSeconds();
   PumpFor(500);
-  EXPECT_LT(CpuSeconds() - cpu0, 0.25);
+  EXPECT_LT(ProcessCpuSeconds() - cpu0, 0.25);
   EXPECT_LE(events, 1);
   const uint64_t t0 = GetTickCount64();
   p.Comm->Close();

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <time.h>
-
 #include "comm/CommTestSupport.h"
 #include "platform/serial/SerialTestSupport.h"
+#include "support/CpuTime.h"
 
 namespace {
 
@@ -19,12 +18,6 @@ struct TPortOnPty {
     Comm.SetBaudrate(br19200);
   }
 };
-
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 }  // namespace
 
@@ -171,9 +164,9 @@ TEST(WriteThread, FailingDeviceIsReportedWithoutSpinningAndCloseCompletes) {
   p.Pty.CloseMaster();
   EXPECT_EQ(p.Comm.WriteData("abc", 3), 3);  // accepted into the buffer
   PumpFor(100);
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = ProcessCpuSeconds();
   PumpFor(400);
-  EXPECT_LT(CpuSeconds() - cpu0, 0.2);
+  EXPECT_LT(ProcessCpuSeconds() - cpu0, 0.2);
   // The failed write led to the line-error check, whose status query fails on the
   // vanished device; that is shown once.
   ASSERT_EQ(p.App.Errors.size(), 1u);

@@ -8,6 +8,8 @@
 
 #include "comm/CommTestSupport.h"
 #include "platform/ui/Synchronize.h"
+#include "support/CpuTime.h"
+#include "support/WaitUntil.h"
 #include "support/win32/SerialPeer.h"
 
 namespace {
@@ -32,12 +34,6 @@ struct TPortOnWine {
   }
   std::string Path() const { return "\\\\.\\COM" + std::to_string(Com); }
 };
-
-std::string ReadAll(TVaComm& c, int count) {
-  std::string s(size_t(count), '\0');
-  s.resize(size_t(c.ReadData(s.data(), count)));
-  return s;
-}
 
 // Expects `f` to raise the message of `format` ("...(%d), %s") for the system error code
 // the message names, with the system's text for that code.
@@ -199,9 +195,7 @@ TEST(WineEventThread, CloseWhileAHandOverIsPendingServesItAndCompletes) {
   p.Comm->Open();
   ASSERT_TRUE(Peer().Send(p.Com, "late"));
   // Wait, without serving it, until the event thread is blocked in its hand-over.
-  const uint64_t end = GetTickCount64() + 3000;
-  while (!SyncEvent().IsSet() && GetTickCount64() < end) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_TRUE(SyncEvent().IsSet());
+  ASSERT_TRUE(WaitUntil([] { return SyncEvent().IsSet(); }, 3000, 5));
   closing = true;
   p.Comm->Close();
   EXPECT_TRUE(ranInClose);

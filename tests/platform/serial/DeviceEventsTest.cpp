@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <time.h>
 
 #include <thread>
 
@@ -9,6 +8,7 @@
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/WaitOnce.h"
 #include "platform/serial/SerialTestSupport.h"
+#include "support/CpuTime.h"
 
 namespace {
 
@@ -34,12 +34,6 @@ struct Line {
     return Device->ClearCommError(errors, st) ? int(st.cbInQue) : -1;
   }
 };
-
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
 
 }  // namespace
 
@@ -121,9 +115,9 @@ TEST(DeviceEvents, HangUpRefusesEveryWaitWithoutSpinning) {
   l.Pty.CloseMaster();
   uint32_t ev = 0;
   ASSERT_EQ(l.WaitOnce(ev, 2000), TCommWaitResult::Refused);
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = ProcessCpuSeconds();
   for (int i = 0; i < 1000; ++i) ASSERT_EQ(l.Device->WaitCommEvent(ev, l.Stop), TCommWaitResult::Refused);
-  EXPECT_LT(CpuSeconds() - cpu0, 0.5);
+  EXPECT_LT(ProcessCpuSeconds() - cpu0, 0.5);
   char buf[4];
   EXPECT_LE(l.Device->Read(buf, 4, 0), 0);
   EXPECT_EQ(l.Device->Write("x", 1, 1000, nullptr), -1);

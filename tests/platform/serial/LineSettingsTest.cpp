@@ -7,23 +7,12 @@
 
 #include <cerrno>
 
+#include "platform/serial/ProgramBlock.h"
 #include "platform/serial/SerialDevice.h"
 #include "platform/serial/SerialTestSupport.h"
 #include "platform/serial/posix/LineMapping.h"
 
 namespace {
-
-TDCB ProgramBlock() {
-  TDCB d;
-  d.BaudRate = 19200;
-  d.Flags = 0x1013;
-  d.XonLim = 1024;
-  d.XoffLim = 1024;
-  d.ByteSize = 8;
-  d.XonChar = 0x11;
-  d.XoffChar = 0x13;
-  return d;
-}
 
 termios2 ReadBack(int fd) {
   termios2 t{};

@@ -127,11 +127,7 @@ TEST_F(Timers, TicksOnlyWhenEnabledWithIntervalAndHandler) {
   ASSERT_TRUE(PumpUntil([&] { return ticks >= 3; }));
   timer.SetInterval(0);
   const int before = ticks;
-  const uint64_t end = GetTickCount64() + 60;
-  while (GetTickCount64() < end) {
-    app.ProcessMessages();
-    app.WaitMessage(10);
-  }
+  PumpFor(60);
   EXPECT_EQ(ticks, before);
   EXPECT_EQ(TTimerList::TimeToNextTick(), INFINITE);
 }

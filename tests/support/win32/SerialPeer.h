@@ -63,6 +63,3 @@ TDriverState ReadDriverState(THandle port);
 
 // The error CreateFile gives for a device path now (0 when it opens; it is closed again).
 int OpenError(const std::string& path);
-
-// CPU time this process has used so far, in seconds.
-double ProcessCpuSeconds();

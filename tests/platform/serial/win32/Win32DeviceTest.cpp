@@ -9,7 +9,9 @@
 #include "platform/kernel/SysError.h"
 #include "platform/kernel/Tick.h"
 #include "platform/serial/SerialDevice.h"
+#include "platform/serial/ProgramBlock.h"
 #include "platform/serial/WaitOnce.h"
+#include "support/CpuTime.h"
 #include "support/Deadline.h"
 #include "support/win32/SerialPeer.h"
 
@@ -20,19 +22,6 @@ constexpr uint32_t AllEvents = 0x1FFF;
 TSerialPeer& Peer() {
   static TSerialPeer peer;
   return peer;
-}
-
-// The block the program sends: 19200 baud, 8N1, DTR and RTS on, parity checking.
-TDCB ProgramBlock() {
-  TDCB d;
-  d.BaudRate = 19200;
-  d.Flags = fBinary | fParity | DtrControlFlags(DTR_CONTROL_ENABLE) | RtsControlFlags(RTS_CONTROL_ENABLE);
-  d.XonLim = 1024;
-  d.XoffLim = 1024;
-  d.ByteSize = 8;
-  d.XonChar = 0x11;
-  d.XoffChar = 0x13;
-  return d;
 }
 
 // A port of the peer, opened and configured as the component does it.

@@ -16,6 +16,7 @@
 #include "platform/ui/backend/win32/Win32Backend.h"
 #include "Win32Probe.h"
 #include "support/Deadline.h"
+#include "support/Pump.h"
 
 namespace {
 
@@ -68,18 +69,6 @@ struct Win32App : ::testing::Test {
     s->SetParent(form);
     return s;
   }
-
-  // Passes of the loop until Done holds; false when 3 s went by first.
-  bool PumpUntil(const std::function<bool()>& Done) {
-    const auto end = Clock::now() + 3s;
-    while (!Done()) {
-      if (Clock::now() > end) return false;
-      app->ProcessMessages();
-      app->WaitMessage(20);
-    }
-    return true;
-  }
-
 };
 
 TEST_F(Win32App, ClosingTheMainWindowEndsRun) {
