@@ -19,6 +19,7 @@
 #include "support/CountOf.h"
 #include "support/WaitUntil.h"
 #include "support/win32/SerialPeer.h"
+#include "support/win32/WindowProbe.h"
 
 namespace fs = std::filesystem;
 
@@ -162,7 +163,7 @@ TEST_F(WineProgram, AMissingDeviceIsReportedThenTheWindowShowsItsDesignState) {
       << "the window shows only after the message";
   EXPECT_NE(DialogTexts(box).find("Specified device not found (\\\\.\\COM9)."), std::string::npos) << DialogTexts(box);
 
-  PressOk(box);
+  AnswerMessageBox(box);
   const TWindowRef window = WaitForWindow();
   ASSERT_NE(window, nullptr) << "no window after the message";
   std::this_thread::sleep_for(std::chrono::milliseconds(300));

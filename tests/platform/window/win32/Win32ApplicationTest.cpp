@@ -14,9 +14,9 @@
 #include "platform/ui/Synchronize.h"
 #include "platform/ui/Timer.h"
 #include "platform/ui/backend/win32/Win32Backend.h"
-#include "Win32Probe.h"
 #include "support/Deadline.h"
 #include "support/Pump.h"
+#include "support/win32/WindowProbe.h"
 
 namespace {
 
