@@ -16,27 +16,13 @@
 #include "platform/ui/backend/win32/Win32Backend.h"
 #include "support/Deadline.h"
 #include "support/Pump.h"
+#include "support/Spot.h"
 #include "support/win32/WindowProbe.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// A windowless control filled with its colour, counting the pointer's comings and goings.
-class TSpot : public TGraphicControl {
- public:
-  using TGraphicControl::TGraphicControl;
-  std::atomic<int> Enters{0}, Leaves{0};
-  void CMMouseEnter() override { ++Enters; }
-  void CMMouseLeave() override { ++Leaves; }
-
- protected:
-  void Paint() override {
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(ClientRect());
-  }
-};
 
 struct Win32App : ::testing::Test {
   std::optional<TApplication> app;
@@ -62,13 +48,7 @@ struct Win32App : ::testing::Test {
     ASSERT_NE(hwnd, nullptr);
   }
 
-  TSpot* Spot(TRect Bounds, TColor Colour) {
-    auto* s = new TSpot(form);
-    s->SetBoundsRect(Bounds);
-    s->SetColor(Colour);
-    s->SetParent(form);
-    return s;
-  }
+  TSpot* Spot(TRect Bounds, TColor Colour) { return TSpot::On(form, Bounds, Colour); }
 };
 
 TEST_F(Win32App, ClosingTheMainWindowEndsRun) {
