@@ -1,5 +1,6 @@
 // Lines and polylines: the start point is painted, the end point is not (for the one-pixel
 // pen; a wide pen covers both ends).
+#include <algorithm>
 #include <vector>
 
 #include "platform/gfx/Bitmap.h"
@@ -18,11 +19,39 @@ void StrokeWide(const TRaster& r, const TPen& pen, std::span<const TPoint> path,
   PaintPixels(r, WidePenPixels(r, path, pen.Width(), closed), ColorToPixel(pen.Color()), pen.Mode());
 }
 
+// A solid one-pixel line along a row or a column (the meters draw hundreds of them a paint):
+// the same pixels as the general walk, clipped once as a run. False for any other line.
+bool StrokeStraight(const TRaster& r, uint32_t ink, TPenMode mode, TPoint a, TPoint b) {
+  if (a.X != b.X && a.Y != b.Y) return false;
+  const bool alongRow = a.Y == b.Y;
+  const long long from = alongRow ? a.X : a.Y, to = alongRow ? b.X : b.Y;
+  // From the start point up to the end point, which is left out, whichever way the line runs.
+  long long lo = from < to ? from : to + 1, hi = from < to ? to : from + 1;
+  if (alongRow) {
+    lo = std::max<long long>(lo, r.Clip.Left), hi = std::min<long long>(hi, r.Clip.Right);
+    if (lo < hi) r.Span(a.Y, int(lo), int(hi), ink, mode);
+    return true;
+  }
+  if (a.X < r.Clip.Left || a.X >= r.Clip.Right) return true;
+  lo = std::max<long long>(lo, r.Clip.Top), hi = std::min<long long>(hi, r.Clip.Bottom);
+  if (lo >= hi) return true;
+  uint32_t* p = r.Row(int(lo)) + a.X;
+  const size_t stride = size_t(r.Stride);
+  if (!r.Mask && mode == pmCopy) {
+    for (long long y = lo; y < hi; ++y, p += stride) *p = ink;
+    return true;
+  }
+  for (long long y = lo; y < hi; ++y, p += stride)
+    if (!r.Mask || r.Mask->Contains(a.X, int(y))) TRaster::Apply(*p, ink, mode);
+  return true;
+}
+
 // The one-pixel pen: start point in, end point out; phase is where a dotted pen is in its
 // pattern, whose gaps take a solid brush's colour.
 void StrokeThin(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
   const uint32_t ink = ColorToPixel(pen.Color()), gap = ColorToPixel(brush.Color());
   const bool dotted = pen.Style() == psDot, fillGaps = dotted && brush.Style() == bsSolid;
+  if (!dotted && StrokeStraight(r, ink, pen.Mode(), a, b)) return;
   const bool xMajor = XMajor(a, b);
   const int lo = xMajor ? r.Clip.Left : r.Clip.Top, hi = xMajor ? r.Clip.Right : r.Clip.Bottom;
   ForEachLinePixel(a, b, lo, hi, 0, 0, [&](int x, int y, int k) {

@@ -51,13 +51,21 @@ void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long
   const int octant = dy > 0 ? (dx > 0 ? (dx > dy ? 1 : 2) : (-dx > dy ? 4 : 3))
                             : (dx < 0 ? (-dx > -dy ? 5 : 6) : (dx > -dy ? 8 : 7));
   const long long half = (octant == 3 || octant == 5 || octant == 6 || octant == 8) ? n : n - 1;
+  if (k0 >= k1) return;
+  // The minor coordinate of step k is floor((2 k minor + half) / 2n), the nearest pixel with
+  // ties as above. It is divided out once for the first step and then carried as quotient and
+  // remainder: each step adds 2 minor <= 2n, so the quotient grows by one at most.
+  const long long den = 2 * n, inc = 2 * minor;
+  const long long num0 = 2 * k0 * minor + half;
+  long long m = num0 / den, rem = num0 % den;
+  if (rem < 0) --m, rem += den;
+  const long long minStart = xMajor ? a.Y : a.X;
   for (long long k = k0; k < k1; ++k) {
-    // The minor coordinate of step k, rounded to the nearest pixel, ties as above.
-    const long long num = 2 * k * minor + half, den = 2 * n;
-    const long long m = num >= 0 ? num / den : -((-num + den - 1) / den);
     const long long maj = start + sMaj * k;
-    const long long min = (xMajor ? a.Y : a.X) + sMin * m;
+    const long long min = minStart + sMin * m;
     if (xMajor) plot(int(maj), int(min), int(k));
     else plot(int(min), int(maj), int(k));
+    rem += inc;
+    if (rem >= den) rem -= den, ++m;
   }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "PixelSupport.h"
 
 namespace {
@@ -106,6 +108,80 @@ TEST_F(Lines, PenModesInvertAndXor) {
   c.LineTo(2, 0);
   EXPECT_EQ(b.PixelColor(0, 0), clRed);
   EXPECT_EQ(b.PixelColor(2, 0), clBlack);
+}
+
+// Lines along a row or a column take a shorter path than slanted ones; they must cover the
+// same pixels in every direction, under a clip rectangle, a clip region and every pen mode.
+TEST_F(Lines, RowAndColumnLinesKeepTheirEndsClipsAndModesEitherWay) {
+  c.MoveTo(3, 10);  // up a column: rows 10 down to 3, the end point (row 2) left out
+  c.LineTo(3, 2);
+  c.MoveTo(12, 8);  // leftwards along a row
+  c.LineTo(5, 8);
+  EXPECT_TRUE(All(b, Rect(3, 3, 4, 11), clBlack));
+  EXPECT_TRUE(All(b, Rect(6, 8, 13, 9), clBlack));
+  EXPECT_EQ(Count(b, Rect(0, 0, 16, 12), clBlack), 8 + 7);
+
+  Fill(b, clWhite);
+  c.IntersectClipRect(Rect(2, 2, 10, 9));
+  c.MoveTo(4, -50);
+  c.LineTo(4, 50);
+  c.MoveTo(50, 5);
+  c.LineTo(-50, 5);
+  c.MoveTo(12, 1);  // wholly outside the clip
+  c.LineTo(12, 11);
+  EXPECT_TRUE(All(b, Rect(4, 2, 5, 9), clBlack));
+  EXPECT_TRUE(All(b, Rect(2, 5, 10, 6), clBlack));
+  EXPECT_EQ(Count(b, Rect(0, 0, 16, 12), clBlack), 7 + 8 - 1);
+
+  Fill(b, clWhite);
+  c.SetTarget(&b, TPoint{}, Rect(0, 0, 16, 12));
+  const TPoint triangle[] = {{0, 0}, {12, 0}, {0, 12}};  // about the pixels with x + y < 12
+  c.ClipToPolygon(triangle);
+  c.MoveTo(2, 0);
+  c.LineTo(2, 12);
+  c.MoveTo(0, 4);
+  c.LineTo(16, 4);
+  EXPECT_TRUE(All(b, Rect(2, 0, 3, 8), clBlack));
+  EXPECT_TRUE(All(b, Rect(2, 10, 3, 12), clWhite));
+  EXPECT_TRUE(All(b, Rect(0, 4, 6, 5), clBlack));
+  EXPECT_TRUE(All(b, Rect(8, 4, 16, 5), clWhite));
+  c.RemoveClipRegion();
+
+  Fill(b, clWhite);
+  c.Pen()->SetMode(pmXor);
+  c.Pen()->SetColor(clRed);
+  c.MoveTo(6, 9);  // the two lines cross at (6, 6): xor'ed twice, it is white again
+  c.LineTo(6, 1);
+  c.MoveTo(1, 6);
+  c.LineTo(9, 6);
+  EXPECT_EQ(b.PixelColor(6, 6), clWhite);
+  EXPECT_EQ(b.PixelColor(6, 2), clAqua);  // white xor red
+  EXPECT_EQ(b.PixelColor(8, 6), clAqua);
+  EXPECT_EQ(b.PixelColor(6, 1), clWhite);
+}
+
+// A slanted line that starts far outside the clip must step to the same pixels as the same
+// line drawn whole: the clipped walk starts part-way through the line.
+TEST_F(Lines, AClippedSlantedLineHasThePixelsOfTheWholeOne) {
+  const TPoint from[] = {{-37, -5}, {-40, 30}, {50, -9}, {20, 45}, {-3, -60}};
+  const TPoint to[] = {{45, 19}, {52, -7}, {-30, 14}, {-6, -33}, {12, 70}};
+  for (size_t i = 0; i < std::size(from); ++i) {
+    TBitmap whole(200, 200), part(16, 12);
+    Fill(whole, clWhite);
+    Fill(part, clWhite);
+    TCanvas w(&whole, TPoint{100, 100}, Rect(0, 0, 200, 200));
+    w.MoveTo(from[i].X, from[i].Y);
+    w.LineTo(to[i].X, to[i].Y);
+    part.Canvas()->MoveTo(from[i].X, from[i].Y);
+    part.Canvas()->LineTo(to[i].X, to[i].Y);
+    int drawn = 0;
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 16; ++x) {
+        EXPECT_EQ(part.PixelColor(x, y), whole.PixelColor(100 + x, 100 + y)) << i << ": " << x << "," << y;
+        drawn += part.PixelColor(x, y) == clBlack;
+      }
+    EXPECT_GT(drawn, 0) << i;
+  }
 }
 
 TEST_F(Lines, FarAwayEndPointsDrawOnlyWhatIsVisibleAndReturnAtOnce) {
