@@ -16,7 +16,7 @@
 // Resizing keeps no promise about the content (new pixels are black). OnChange (from
 // TGraphic) follows a resize, an assignment or a load; drawing through Canvas does not
 // notify (call Modified for that).
-class TBitmap : public TGraphic {
+class TBitmap final : public TGraphic {
  public:
   TBitmap();
   TBitmap(int AWidth, int AHeight);

@@ -4,13 +4,6 @@
 
 #include "platform/gfx/Bitmap.h"
 
-TRaster::TRaster(const TCanvas& c) : Origin(c.FOrigin), Clip(c.FClip), Mask(c.FMask.get()) {
-  if (!c.FSurface || c.FSurface->Empty()) return;
-  Pixels = c.FSurface->Pixels();
-  Stride = c.FSurface->Stride();
-  Clip = IntersectRect(Clip, Rect(0, 0, c.FSurface->Width(), c.FSurface->Height()));
-}
-
 void TRaster::Span(int y, int x0, int x1, uint32_t pixel, TPenMode mode) const {
   if (y < Clip.Top || y >= Clip.Bottom) return;
   x0 = std::max(x0, Clip.Left);
@@ -30,15 +23,15 @@ void TRaster::Span(int y, int x0, int x1, uint32_t pixel, TPenMode mode) const {
 void TRaster::Blend(int x, int y, uint32_t pixel, unsigned coverage) const {
   if (coverage == 0 || !Visible(x, y)) return;
   uint32_t& d = Row(y)[x];
-  if (coverage >= 255) {
-    d = pixel;
-    return;
-  }
-  const unsigned inv = 255 - coverage;
-  uint32_t out = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const unsigned s = (pixel >> shift) & 0xFF, t = (d >> shift) & 0xFF;
-    out |= ((s * coverage + t * inv + 127) / 255) << shift;
-  }
-  d = out;
+  d = coverage >= 255 ? pixel : Mix(d, pixel, coverage);
+}
+
+// Kept out of line: inlined into the copies, whose straight path the compiler guesses to be
+// rare, these loops would not be vectorised.
+void CopyRowExceptKey(uint32_t* out, const uint32_t* in, size_t n, uint32_t key) {
+  for (size_t i = 0; i < n; ++i) out[i] = in[i] != key ? in[i] : out[i];
+}
+
+void CopyRowKeyAsBrush(uint32_t* out, const uint32_t* in, size_t n, uint32_t key, uint32_t brush) {
+  for (size_t i = 0; i < n; ++i) out[i] = in[i] == key ? brush : in[i];
 }

@@ -1,7 +1,9 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Pen.h"
 #include "platform/gfx/Types.h"
@@ -20,7 +22,14 @@ struct TPixelMask {
 // Pixel writing for the primitives: surface coordinates, every write clipped to Clip and to
 // the clip polygon. A primitive converts its canvas coordinates with ToSurface first.
 struct TRaster {
-  explicit TRaster(const TCanvas& c);
+  // Inline: every primitive call makes one, a meter paint some hundreds.
+  explicit TRaster(const TCanvas& c) : Origin(c.FOrigin), Clip(c.FClip), Mask(c.FMask.get()) {
+    TBitmap* s = c.FSurface;
+    if (!s || s->Width() == 0 || s->Height() == 0) return;
+    Pixels = s->Pixels();
+    Stride = s->Stride();
+    Clip = IntersectRect(Clip, Rect(0, 0, s->Width(), s->Height()));
+  }
 
   bool Empty() const { return Pixels == nullptr || Clip.IsEmpty(); }
   TPoint ToSurface(int x, int y) const { return TPoint{x + Origin.X, y + Origin.Y}; }
@@ -35,6 +44,16 @@ struct TRaster {
   }
   // Mixes pixel into (x, y) by coverage (0-255), for anti-aliased text.
   void Blend(int x, int y, uint32_t pixel, unsigned coverage) const;
+  // pixel * coverage + dst * (255 - coverage), each channel divided by 255 and rounded, for
+  // 0 < coverage < 255. Red and blue go together in one word: no lane exceeds 16 bits, and
+  // (v + 1 + (v >> 8)) >> 8 is exactly v / 255 for every v these sums reach.
+  static uint32_t Mix(uint32_t dst, uint32_t pixel, unsigned coverage) {
+    const uint32_t inv = 255 - coverage;
+    uint32_t rb = (pixel & 0xFF00FFu) * coverage + (dst & 0xFF00FFu) * inv + 0x7F007Fu;
+    const uint32_t g = ((pixel >> 8) & 0xFFu) * coverage + ((dst >> 8) & 0xFFu) * inv + 0x7Fu;
+    rb = ((rb + 0x010001u + ((rb >> 8) & 0xFF00FFu)) >> 8) & 0xFF00FFu;
+    return rb | ((g + 1 + (g >> 8)) & 0xFF00u);  // the quotient lands in the green byte
+  }
   bool Visible(int x, int y) const {
     return x >= Clip.Left && x < Clip.Right && y >= Clip.Top && y < Clip.Bottom &&
            (!Mask || Mask->Contains(x, y));
@@ -68,6 +87,11 @@ void ForEachPolygonSpan(std::span<const TPoint> points, int top, int bottom, dou
 // the line by that many steps past a and up to b (b itself is step `after` = 1).
 template <typename F>
 void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long long after, F&& plot);
+
+// n pixels of a row copied but for those of the key colour, which are left alone or painted
+// in the brush's colour (the key-colour copies).
+void CopyRowExceptKey(uint32_t* out, const uint32_t* in, size_t n, uint32_t key);
+void CopyRowKeyAsBrush(uint32_t* out, const uint32_t* in, size_t n, uint32_t key, uint32_t brush);
 
 // Pens wider than one pixel (always solid). The pixels such a pen covers along a path
 // (surface coordinates, only those within r's clip): every segment a band as wide as the pen

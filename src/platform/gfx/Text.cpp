@@ -64,13 +64,21 @@ std::vector<TLine> SplitLines(std::string_view text, TTextFormat f, TFontFace& f
   return lines;
 }
 
+// The glyph's box is clipped once; only a clip polygon is asked pixel by pixel.
 void DrawGlyph(const TRaster& r, const TGlyph& g, int penX, int baseline, uint32_t ink) {
   const int x0 = penX + g.Left, y0 = baseline - g.Top;
-  if (x0 >= r.Clip.Right || x0 + g.Width <= r.Clip.Left || y0 >= r.Clip.Bottom || y0 + g.Height <= r.Clip.Top) return;
-  for (int y = 0; y < g.Height; ++y) {
-    const uint8_t* cov = g.Coverage.data() + size_t(y) * size_t(g.Width);
-    for (int x = 0; x < g.Width; ++x)
-      if (cov[x]) r.Blend(x0 + x, y0 + y, ink, cov[x]);
+  const TRect box = IntersectRect(Rect(x0, y0, x0 + g.Width, y0 + g.Height), r.Clip);
+  if (box.IsEmpty()) return;
+  const TPixelMask* mask = r.Mask;
+  const size_t w = size_t(box.Width());
+  for (int y = box.Top; y < box.Bottom; ++y) {
+    const uint8_t* cov = g.Coverage.data() + size_t(y - y0) * size_t(g.Width) + size_t(box.Left - x0);
+    uint32_t* out = r.Row(y) + box.Left;
+    for (size_t i = 0; i < w; ++i) {
+      const unsigned c = cov[i];
+      if (c == 0 || (mask && !mask->Contains(box.Left + int(i), y))) continue;
+      out[i] = c == 255 ? ink : TRaster::Mix(out[i], ink, c);
+    }
   }
 }
 

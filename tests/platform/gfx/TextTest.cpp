@@ -3,6 +3,7 @@
 #include "PixelSupport.h"
 #include "platform/gfx/Font.h"
 #include "platform/gfx/FontFace.h"
+#include "platform/gfx/Raster.h"
 
 namespace {
 
@@ -93,6 +94,58 @@ TEST_F(Text, BoldIsWiderAndOnlyTheFontColourIsUsed) {
       ASSERT_EQ(GetRValue(p), 255) << x << "," << y;  // white mixed with red only
       ASSERT_EQ(GetGValue(p), GetBValue(p));
     }
+}
+
+// Anti-aliased edges: each channel is font * a + background * (255 - a), divided by 255 and
+// rounded to the nearest, for one coverage a per pixel. The mix works on two channels at once,
+// so a carry from one into the other would show here.
+TEST_F(Text, EdgePixelsMixFontAndBackgroundRoundedToTheNearest) {
+  for (unsigned a = 1; a < 255; ++a)
+    for (unsigned f = 0; f < 256; ++f)
+      for (unsigned g = 0; g < 256; ++g) {
+        const uint32_t ink = f << 16 | (255 - f) << 8 | g, back = g << 16 | f << 8 | (f ^ g);
+        uint32_t exact = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+          const unsigned i = (ink >> shift) & 0xFF, k = (back >> shift) & 0xFF;
+          exact |= ((i * a + k * (255 - a) + 127) / 255) << shift;
+        }
+        const uint32_t mixed = TRaster::Mix(back, ink, a);
+        if (mixed != exact) {  // asked only on a mismatch: 16 million cases
+          ASSERT_EQ(mixed, exact) << a << " " << f << " " << g;
+        }
+      }
+
+  const TColor back = RGB(200, 30, 90), ink = RGB(10, 250, 140);
+  Fill(b, back);
+  c.Font()->SetColor(ink);
+  c.TextOut(2, 2, "Roulis 0123456789");
+  int edges = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const uint32_t p = ColorToPixel(b.PixelColor(x, y));
+      bool found = false;
+      for (unsigned a = 0; a <= 255 && !found; ++a)
+        found = p == (a == 0 ? ColorToPixel(back) : a == 255 ? ColorToPixel(ink)
+                                                           : TRaster::Mix(ColorToPixel(back), ColorToPixel(ink), a));
+      ASSERT_TRUE(found) << x << "," << y;
+      edges += p != ColorToPixel(back) && p != ColorToPixel(ink);
+    }
+  EXPECT_GT(edges, 20);
+}
+
+// Glyphs under a clip region: ink only inside it, cut glyphs included.
+TEST_F(Text, AClipRegionCutsTheGlyphs) {
+  const TPoint triangle[] = {{0, 0}, {60, 0}, {0, 30}};
+  c.ClipToPolygon(triangle);
+  c.TextOut(0, 0, "Tangage Roulis Cap");
+  int ink = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x)
+      if (b.PixelColor(x, y) != clWhite) {
+        ++ink;
+        ASSERT_LE(2 * x + 4 * y, 2 * 60 + 2) << x << "," << y;  // on or inside the slanted edge
+      }
+  EXPECT_GT(ink, 20);
 }
 
 TEST_F(Text, TextIsClippedToItsRectangle) {
