@@ -1,7 +1,6 @@
 // Pixel copies between surfaces: plain, scaled, mirrored and with a key colour.
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 #include "platform/gfx/Bitmap.h"
@@ -53,33 +52,49 @@ std::vector<int> AxisMap(int s, int d, bool last) {
 }
 
 // Copies Source's sr onto the canvas's dest (surface coordinates, both possibly reversed);
-// put(dst, src) writes one pixel.
+// put(dst, src) writes one pixel, put.Row(out, in, n) a run of n.
 // A copy that takes the source pixel as it is.
 struct TPlainPut {
   void operator()(uint32_t& d, uint32_t s) const { d = s; }
+  void Row(uint32_t* out, const uint32_t* in, size_t n) const { std::memmove(out, in, n * sizeof *out); }
+};
+
+// The key colour left out.
+struct TKeyPut {
+  uint32_t Key;
+  void operator()(uint32_t& d, uint32_t s) const { d = s != Key ? s : d; }
+  void Row(uint32_t* out, const uint32_t* in, size_t n) const { CopyRowExceptKey(out, in, n, Key); }
+};
+
+// The key colour painted in the brush's.
+struct TKeyBrushPut {
+  uint32_t Key, Brush;
+  void operator()(uint32_t& d, uint32_t s) const { d = s == Key ? Brush : s; }
+  void Row(uint32_t* out, const uint32_t* in, size_t n) const { CopyRowKeyAsBrush(out, in, n, Key, Brush); }
 };
 
 // The common copy, the same size both ways up and no clip polygon: row for row, with no
 // per-pixel lookups. Source pixels that do not exist are left out, as in the general walk.
 template <typename Put>
 void StraightCopy(const TRaster& r, const TRect& vis, const TRect& dest, const TSource& src, const TRect& sr,
-                  Put&& put) {
+                  const Put& put) {
   const int dx = sr.Left - dest.Left, dy = sr.Top - dest.Top;
   const int x0 = std::max(vis.Left, -dx), x1 = std::min(vis.Right, src.Width - dx);
   const int y0 = std::max(vis.Top, -dy), y1 = std::min(vis.Bottom, src.Height - dy);
+  if (x1 <= x0 || y1 <= y0) return;
+  const size_t n = size_t(x1 - x0);
+  if (size_t(r.Stride) == n && size_t(src.Stride) == n) {  // whole rows both sides: one run
+    put.Row(r.Row(y0), src.Pixels + size_t(y0 + dy) * n, n * size_t(y1 - y0));
+    return;
+  }
   for (int y = y0; y < y1; ++y) {
-    const uint32_t* in = src.Pixels + size_t(y + dy) * size_t(src.Stride) + dx;
-    uint32_t* out = r.Row(y);
-    if constexpr (std::is_same_v<std::decay_t<Put>, TPlainPut>) {
-      if (x1 > x0) std::memmove(out + x0, in + x0, size_t(x1 - x0) * sizeof *out);
-    } else {
-      for (int x = x0; x < x1; ++x) put(out[x], in[x]);
-    }
+    const uint32_t* in = src.Pixels + size_t(y + dy) * size_t(src.Stride) + (x0 + dx);
+    put.Row(r.Row(y) + x0, in, n);
   }
 }
 
 template <typename Put>
-void StretchCopy(const TRaster& r, const TRect& dest, const TSource& src, const TRect& sr, Put&& put) {
+void StretchCopy(const TRaster& r, const TRect& dest, const TSource& src, const TRect& sr, const Put& put) {
   const TRect d = Covered(dest), s = Covered(sr);
   if (r.Empty() || d.IsEmpty() || s.IsEmpty() || !src.Pixels) return;
   const TRect vis = IntersectRect(d, r.Clip);
@@ -145,14 +160,13 @@ void TCanvas::BrushCopy(const TRect& Dest, const TBitmap& Bitmap, const TRect& S
   const TSource src = &Bitmap == FSurface ? Snapshot(Bitmap, keep) : SourceOf(Bitmap);
   const uint32_t key = ColorToPixel(KeyColor);
   const TRect d = r.ToSurface(Dest);
-  if (FBrush.Style() == bsClear) {
-    StretchCopy(r, d, src, SourceRect, [key](uint32_t& o, uint32_t s) {
-      if (s != key) o = s;
-    });
-    return;
-  }
   const uint32_t brush = ColorToPixel(FBrush.Color());
-  StretchCopy(r, d, src, SourceRect, [key, brush](uint32_t& o, uint32_t s) { o = s == key ? brush : s; });
+  if (FBrush.Style() == bsClear)
+    StretchCopy(r, d, src, SourceRect, TKeyPut{key});
+  else if (brush == key)  // the key painted in its own colour: a plain copy
+    StretchCopy(r, d, src, SourceRect, TPlainPut{});
+  else
+    StretchCopy(r, d, src, SourceRect, TKeyBrushPut{key, brush});
 }
 
 void TCanvas::Draw(int X, int Y, const TGraphic& Graphic) {

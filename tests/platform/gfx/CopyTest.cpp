@@ -89,6 +89,44 @@ TEST(Copy, KeyColourIsLeftOutUnderAClearBrushAndPaintedUnderASolidOne) {
   EXPECT_EQ(dst.PixelColor(2, 1), clBlue);
 }
 
+// Same-size copies go by runs of pixels, whole rows as one run when both sides are exactly as
+// wide as the copy: every width, into a bitmap of that width and into a wider one, each
+// pixel where it belongs, the key colour left out, painted or (brush = key) kept.
+TEST(Copy, RunsOfEveryWidthCopyEachPixelOnceAndKeyItAlike) {
+  for (int w = 1; w < 20; ++w) {
+    TBitmap src(w, 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x)
+        src.Canvas()->SetPixel(x, y, (x + y) % 3 == 0 ? clSilver : RGB(uint8_t(x), uint8_t(y), 7));
+    auto expect = [&](const TBitmap& dst, int left, TColor keyShows, const char* what) {
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < dst.Width(); ++x) {
+          const bool in = x >= left && x < left + w;
+          const TColor want = !in ? clWhite : (x - left + y) % 3 == 0 ? keyShows : src.PixelColor(x - left, y);
+          ASSERT_EQ(dst.PixelColor(x, y), want) << what << " width " << w << " at " << x << "," << y;
+        }
+    };
+    for (int extra : {0, 5}) {
+      TBitmap dst(w + extra, 3);
+      const TRect at = Bounds(extra ? 2 : 0, 0, w, 3);
+      Fill(dst, clWhite);
+      dst.Canvas()->CopyRect(at, *src.Canvas(), Rect(0, 0, w, 3));
+      expect(dst, at.Left, clSilver, "plain");
+      Fill(dst, clWhite);
+      dst.Canvas()->Brush()->SetStyle(bsClear);
+      dst.Canvas()->BrushCopy(at, src, Rect(0, 0, w, 3), clSilver);
+      expect(dst, at.Left, clWhite, "key left out");
+      dst.Canvas()->Brush()->SetColor(clRed);  // solid again
+      dst.Canvas()->BrushCopy(at, src, Rect(0, 0, w, 3), clSilver);
+      expect(dst, at.Left, clRed, "key painted");
+      Fill(dst, clWhite);
+      dst.Canvas()->Brush()->SetColor(clSilver);
+      dst.Canvas()->BrushCopy(at, src, Rect(0, 0, w, 3), clSilver);
+      expect(dst, at.Left, clSilver, "key painted in its own colour");
+    }
+  }
+}
+
 TEST(Copy, KeyCopyScalesAndMirrors) {
   const auto holder = Keyed();
   const TBitmap& src = *holder;
