@@ -6,7 +6,6 @@
 
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
-#include "platform/rtl/Format.h"
 
 namespace {
 
@@ -109,7 +108,9 @@ void TVrCounter::Paint() {
   if (!FBitmap->Empty() && FDigitWidth > 0) {
     // The strip has no minus sign: a negative value shows its digits alone.
     const int64_t shown = std::llabs(int64_t(FValue));
-    const std::string text = Format("%." + std::to_string(int(FDigits)) + "d", {shown});
+    // The digits zero-padded to the counter's length, as "%.<digits>d" writes them.
+    std::string text = std::to_string(shown);
+    if (text.size() < FDigits) text.insert(0, FDigits - text.size(), '0');
     int64_t x = 0;
     for (char ch : text) {
       if (x >= FDigitStrip->Width()) break;  // cells past the row's end are clipped away

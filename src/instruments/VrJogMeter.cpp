@@ -294,6 +294,8 @@ int TVrJogMeter::ValueToPixel(double Offset) const {
 }
 
 std::string TVrJogMeter::FormatLabel(double X) const {
+  // "%s", the usual pattern, gives the number as it is: a paint formats a few dozen labels.
+  if (FScale->FormatText() == "%s") return FormatFixed(X, FScale->Decimals());
   return Format(FScale->FormatText(), {FormatFixed(X, FScale->Decimals())});
 }
 
@@ -358,6 +360,18 @@ void TVrJogMeter::Paint() {
   }
   SetDrawCanvas(Canvas());
   TVrGraphicImageControl::Paint();
+}
+
+// The background copy covers every pixel of an opaque meter's image: the fill in the
+// control's colour would only be overwritten. The brush is left as the fill leaves it.
+void TVrJogMeter::PrepareImage() {
+  TCanvas* image = ImageCanvas();
+  if (Transparent() || image->HasClipRegion()) {
+    TVrGraphicImageControl::PrepareImage();
+    return;
+  }
+  image->Brush()->SetStyle(bsSolid);
+  image->Brush()->SetColor(Color());
 }
 
 void TVrJogMeter::DrawBackground() {

@@ -126,6 +126,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
   int ScaleLength() const;
 
   void Paint() override;
+  void PrepareImage() override;
   void DrawBackground();
   void CalcBaseline();
   void DrawMeterCaption();
