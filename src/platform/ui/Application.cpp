@@ -60,7 +60,7 @@ void TApplication::EndSession() {
 void TApplication::ProcessMessages() { ProcessPass(); }
 
 void TApplication::WaitMessage(uint32_t timeoutMs) {
-  if (SyncEvent().IsSet()) return;
+  if (SynchronizePending()) return;
   FBackend->WaitEvent(std::min(timeoutMs, TTimerList::TimeToNextTick()));
 }
 
@@ -102,7 +102,7 @@ uint32_t TApplication::ModalPass() {
   CheckSynchronize();
   TTimerList::FireDueTimers();
   PaintForms();
-  return SyncEvent().IsSet() ? 0 : TTimerList::TimeToNextTick();
+  return SynchronizePending() ? 0 : TTimerList::TimeToNextTick();
 }
 
 void TApplication::DispatchEvent(const TBackendEvent& e) {

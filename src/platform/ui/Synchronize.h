@@ -20,8 +20,12 @@ void SynchronizeCall(const std::function<void()>& routine);
 // Runs the queued routines; true when at least one ran. User-interface thread only.
 bool CheckSynchronize();
 
-// Signalled while routines are queued (for waits that must serve the queue).
-TEventObject& SyncEvent();
+// Whether routines are queued. Costs no system call: a loop asks it before every sleep.
+bool SynchronizePending();
+
+// Blocks the user-interface thread until Done is signalled, running the queued routines
+// meanwhile, so that a worker blocked in a hand-over can get to its end.
+void WaitServingHandOvers(TEventObject& Done);
 
 // Called, from the worker, after each queued request, so that a blocked loop wakes up.
 void SetWakeMainThread(std::function<void()> wake);

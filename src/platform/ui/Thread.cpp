@@ -35,11 +35,7 @@ void TThread::Terminate() { FTerminated = true; }
 int TThread::WaitFor() {
   if (!FStarted) return FReturnValue;
   if (IsMainThread()) {
-    for (;;) {
-      TWaitOutcome r = WaitForEvents({&FFinished, &SyncEvent()}, INFINITE);
-      if (r.Status == TWaitStatus::Signaled && r.Index == 0) break;
-      CheckSynchronize();
-    }
+    WaitServingHandOvers(FFinished);
   } else {
     WaitForEvent(FFinished, INFINITE);
   }

@@ -114,7 +114,7 @@ TEST(EventThread, CloseWhileAHandOverIsPendingServesItAndCompletes) {
   p.Comm->Open();
   ASSERT_TRUE(p.Pty.Send("late"));
   // Wait, without serving it, until the event thread is blocked in its hand-over.
-  ASSERT_TRUE(WaitUntil([] { return SyncEvent().IsSet(); }, 3000, 5));
+  ASSERT_TRUE(WaitUntil([] { return SynchronizePending(); }, 3000, 5));
   closing = true;
   p.Comm->Close();
   EXPECT_TRUE(ranInClose);

@@ -195,7 +195,7 @@ TEST(WineEventThread, CloseWhileAHandOverIsPendingServesItAndCompletes) {
   p.Comm->Open();
   ASSERT_TRUE(Peer().Send(p.Com, "late"));
   // Wait, without serving it, until the event thread is blocked in its hand-over.
-  ASSERT_TRUE(WaitUntil([] { return SyncEvent().IsSet(); }, 3000, 5));
+  ASSERT_TRUE(WaitUntil([] { return SynchronizePending(); }, 3000, 5));
   closing = true;
   p.Comm->Close();
   EXPECT_TRUE(ranInClose);
