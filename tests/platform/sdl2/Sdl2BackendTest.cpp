@@ -131,6 +131,19 @@ TEST_F(Sdl2Window, WhatIsPaintedReachesTheScreenInThePassThatPaintedIt) {
   EXPECT_EQ(Hex(shot.At(22, 12)), "ff00") << "one pass paints and presents";
 }
 
+TEST_F(Sdl2Window, WhatAnotherWindowCoveredIsShownAgainAlsoWhereNothingChanged) {
+  ShowForm("Orvel expose test");
+  Spot(Bounds(20, 10, 6, 4), clRed);
+  app->ProcessMessages();
+  CoverAndUncover(xid);
+  // The server says what was lost; one pass later all of it shows the back buffer again.
+  TScreenShot shot;
+  EXPECT_TRUE(PumpUntil([&] {
+    shot = CaptureWindow(xid);
+    return shot.Width == 256 && shot.At(21, 11) == 0xFF0000 && shot.At(200, 200) == 0;
+  })) << "at 21,11: " << Hex(shot.Width ? shot.At(21, 11) : 1) << ", at 200,200: " << Hex(shot.Width ? shot.At(200, 200) : 1);
+}
+
 TEST_F(Sdl2Window, ThePointerEntersAndLeavesWindowlessControls) {
   ShowForm("Orvel pointer test");
   TSpot* corner = Spot(Bounds(0, 0, 10, 10), clBlue);

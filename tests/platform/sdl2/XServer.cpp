@@ -8,6 +8,9 @@
 #include <iterator>
 #include <sstream>
 
+// Last: Xlib's macros would break the headers above.
+#include <X11/Xlib.h>
+
 std::string Shell(const std::string& Command) {
   FILE* f = popen(("timeout 10 " + Command + " 2>/dev/null").c_str(), "r");
   if (!f) return {};
@@ -45,4 +48,27 @@ TScreenShot CaptureWindow(unsigned long Window) {
     shot.Pixels[i] = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
   }
   return shot;
+}
+
+void CoverAndUncover(unsigned long Window) {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return;
+  XWindowAttributes a;
+  ::Window child = 0;
+  int x = 0, y = 0;
+  if (XGetWindowAttributes(d, Window, &a) &&
+      XTranslateCoordinates(d, Window, DefaultRootWindow(d), 0, 0, &x, &y, &child)) {
+    XSetWindowAttributes s{};
+    s.override_redirect = True;  // no window manager moves it elsewhere
+    s.background_pixel = WhitePixel(d, DefaultScreen(d));
+    const ::Window cover = XCreateWindow(d, DefaultRootWindow(d), x, y, unsigned(a.width), unsigned(a.height), 0,
+                                         CopyFromParent, InputOutput, CopyFromParent,
+                                         CWOverrideRedirect | CWBackPixel, &s);
+    XMapRaised(d, cover);
+    XSync(d, False);
+    usleep(100000);
+    XDestroyWindow(d, cover);
+    XSync(d, False);
+  }
+  XCloseDisplay(d);
 }

@@ -20,3 +20,7 @@ struct TScreenShot {
   uint32_t At(int X, int Y) const { return Pixels[size_t(Y) * size_t(Width) + size_t(X)]; }
 };
 TScreenShot CaptureWindow(unsigned long Window);
+
+// Puts a white window of another client over all of Window for a moment and takes it away:
+// the server reports what it covered as lost, and shows white there until it is drawn again.
+void CoverAndUncover(unsigned long Window);

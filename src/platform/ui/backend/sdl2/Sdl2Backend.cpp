@@ -18,6 +18,7 @@
 #include "platform/ui/backend/sdl2/Sdl2Surface.h"
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
 #include "platform/ui/backend/sdl2/Sdl2X11Icon.h"
+#include "platform/ui/backend/sdl2/Sdl2X11Present.h"
 #include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
 namespace {
@@ -54,6 +55,7 @@ class TSdl2Backend : public TBackend {
   }
 
   ~TSdl2Backend() override {
+    FPresenters.clear();  // Xlib lets go of its part also without the display
     // Without its display SDL cannot let go of anything; the process ends soon after.
     if (Lost()) return;
     for (auto& [id, c] : FCursors) X11Guarded([&] { SDL_FreeCursor(c); });
@@ -84,7 +86,8 @@ class TSdl2Backend : public TBackend {
       return NoWindow;
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
-    if (!FDisplay) FDisplay = DisplayConnection(w);
+    if (auto p = TX11Presenter::ForWindow(w)) FPresenters[id] = std::move(p);
+    if (!FDisplay) SetDisplay(DisplayConnection(w));
     FOwnWait = FDisplay != nullptr;
     return id;
   }
@@ -97,6 +100,7 @@ class TSdl2Backend : public TBackend {
   void DestroyWindow(int window) override {
     SDL_Window* w = Find(window);
     FWindows.erase(window);
+    FPresenters.erase(window);
     if (!w || Lost()) return;
     ForgetX11Window(w);
     X11Guarded([&] { SDL_DestroyWindow(w); });
@@ -132,7 +136,11 @@ class TSdl2Backend : public TBackend {
 
   void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) override {
     SDL_Window* w = Find(window);
-    if (w && !dirty.empty()) BlitToWindow(w, buffer, dirty, FScale.Pixels(w));
+    if (!w || dirty.empty()) return;
+    if (auto p = FPresenters.find(window); p != FPresenters.end())
+      p->second->Present(buffer, dirty, FScale.Pixels(w));
+    else
+      BlitToWindow(w, buffer, dirty, FScale.Pixels(w));
   }
 
   bool PollEvent(TBackendEvent& event) override {
@@ -146,7 +154,7 @@ class TSdl2Backend : public TBackend {
     SDL_Event e;
     // SDL fetches from the display on every poll; most passes (a hand-over, a timer) find
     // nothing there, and then what SDL already holds is enough.
-    const bool fetch = !Lost() && (!FDisplay || DisplayHasInput(FDisplay));
+    const bool fetch = !Lost() && FInput.HasInput();
     while (!Lost() && NextSdlEvent(e, fetch))
       if (Translate(e, event)) return true;
     return TakeNews(event);
@@ -159,7 +167,7 @@ class TSdl2Backend : public TBackend {
       WaitForHandles({FWake.Handle()}, timeoutMs);  // no display to wait on any more
     } else if (FDeferred.empty()) {
       if (FDisplay || FWindows.empty())
-        WaitForInput(FDisplay, FWake.Handle(), timeoutMs);
+        FInput.Wait(FWake.Handle(), timeoutMs);
       else if (timeoutMs == INFINITE)
         X11Guarded([] { SDL_WaitEvent(nullptr); });  // a display we cannot wait on ourselves; Wake posts to SDL too
       else
@@ -230,9 +238,14 @@ class TSdl2Backend : public TBackend {
   void WatchDisplay() {
     SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
     if (!probe) return;
-    if (WatchX11Display(probe)) FDisplay = DisplayConnection(probe);
+    if (WatchX11Display(probe)) SetDisplay(DisplayConnection(probe));
     FOwnWait = FDisplay != nullptr;
     X11Guarded([&] { SDL_DestroyWindow(probe); });
+  }
+
+  void SetDisplay(TDisplayLink Display) {
+    FDisplay = Display;
+    FInput.SetDisplay(Display);
   }
 
   // What SDL's queue does not hold: windows that another client destroyed (reported as a
@@ -309,7 +322,11 @@ class TSdl2Backend : public TBackend {
     const int id = int(e.window.windowID);
     switch (e.window.event) {
       case SDL_WINDOWEVENT_CLOSE: out = {TBackendEventKind::Close, id, 0, 0}; return true;
-      case SDL_WINDOWEVENT_EXPOSED: out = {TBackendEventKind::Expose, id, 0, 0}; return true;
+      case SDL_WINDOWEVENT_EXPOSED:
+        // Part of the window lost what it showed; the form shows it all again.
+        if (auto p = FPresenters.find(id); p != FPresenters.end()) p->second->Forget();
+        out = {TBackendEventKind::Expose, id, 0, 0};
+        return true;
       case SDL_WINDOWEVENT_LEAVE: out = {TBackendEventKind::MouseLeave, id, 0, 0}; return true;
       default: return false;
     }
@@ -317,10 +334,12 @@ class TSdl2Backend : public TBackend {
 
   std::map<int, SDL_Window*> FWindows;
   std::map<int, SDL_Cursor*> FCursors;
+  std::map<int, std::unique_ptr<TX11Presenter>> FPresenters;  // by window, where X11 serves
   std::deque<SDL_Event> FDeferred;
   std::deque<int> FDestroyed;
   bool FLossReported = false;
   TDisplayLink FDisplay = nullptr;
+  TDisplayInput FInput;  // on FDisplay
   std::atomic<bool> FOwnWait{false};  // read by Wake on other threads
   TScreenScale FScale;
   TEventObject FWake;

@@ -5,6 +5,16 @@
 #include "platform/kernel/EventObject.h"
 #include "platform/ui/backend/sdl2/Sdl2X11Watch.h"
 
+namespace {
+
+// A wait on the display's socket and then the wake that ended without the socket readable.
+// Before Xlib's headers, whose Status macro is a type.
+bool SocketStayedQuiet(const TWaitOutcome& R) {
+  return R.Status == TWaitStatus::Timeout || (R.Status == TWaitStatus::Signaled && R.Index == 1);
+}
+
+}  // namespace
+
 // Last: Xlib's macros (Status, None, Bool) would break the headers above.
 #include <SDL_syswm.h>
 
@@ -47,4 +57,36 @@ bool NextSdlEvent(SDL_Event& Event, bool Fetch) {
     got = (Fetch ? SDL_PollEvent(&Event) : SDL_PeepEvents(&Event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0;
   });
   return kept && got;
+
+bool TDisplayInput::Unchanged() const {
+  auto* d = static_cast<::Display*>(FDisplay);
+  return FFoundQuiet && XNextRequest(d) == FQuietRequest && XQLength(d) == 0;
+}
+
+bool TDisplayInput::Look() {
+  auto* d = static_cast<::Display*>(FDisplay);
+  FFoundQuiet = !EventsQueued(d);
+  FQuietRequest = XNextRequest(d);
+  return !FFoundQuiet;
+}
+
+bool TDisplayInput::HasInput() {
+  if (!FDisplay) return true;
+  const bool known = FAfterQuietWait && Unchanged();
+  FAfterQuietWait = false;
+  return !known && Look();
+}
+
+void TDisplayInput::Wait(int WakeFd, uint32_t TimeoutMs) {
+  auto* d = static_cast<::Display*>(FDisplay);
+  if (!d) {
+    WaitForInput(nullptr, WakeFd, TimeoutMs);
+    return;
+  }
+  FAfterQuietWait = false;
+  if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (!Unchanged() && Look())) return;
+  std::vector<THandle> fds{ConnectionNumber(d)};
+  if (WakeFd >= 0) fds.push_back(WakeFd);
+  // The socket is looked at first: a wake alone leaves it as it was found.
+  FAfterQuietWait = SocketStayedQuiet(WaitForHandles(fds, TimeoutMs));
 }

@@ -29,3 +29,27 @@ void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs);
 // The next of SDL's events: fetched from the display first when Fetch, otherwise only what SDL
 // already holds. False when there is none, or when the display went during the fetch.
 bool NextSdlEvent(SDL_Event& Event, bool Fetch = true);
+
+// The same two calls for the message loop's display, reading the socket less: the pass right
+// after a wait that ended with the socket not readable has nothing to read, and a wait right
+// after a look that found nothing need not look again. Both hold only while no request went
+// out (a reply or a flush may read events on the way) and Xlib queued nothing. Any other pass
+// looks: events may have come while no wait was watching the socket.
+class TDisplayInput {
+ public:
+  void SetDisplay(TDisplayLink Display) {
+    FDisplay = Display;
+    FFoundQuiet = FAfterQuietWait = false;
+  }
+  bool HasInput();
+  void Wait(int WakeFd, uint32_t TimeoutMs);
+
+ private:
+  bool Unchanged() const;
+  bool Look();
+
+  TDisplayLink FDisplay = nullptr;
+  bool FFoundQuiet = false;         // the last look found nothing
+  bool FAfterQuietWait = false;     // the last wait ended with the socket not readable
+  unsigned long FQuietRequest = 0;  // the display's next request number at that look
+};
