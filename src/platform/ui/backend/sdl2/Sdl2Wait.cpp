@@ -57,6 +57,7 @@ bool NextSdlEvent(SDL_Event& Event, bool Fetch) {
     got = (Fetch ? SDL_PollEvent(&Event) : SDL_PeepEvents(&Event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0;
   });
   return kept && got;
+}
 
 bool TDisplayInput::Unchanged() const {
   auto* d = static_cast<::Display*>(FDisplay);
