@@ -1,5 +1,6 @@
 #include "instruments/VrJogMeter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -303,6 +304,7 @@ std::vector<TVrJogMeter::TTick> TVrJogMeter::TickSeries(double D) const {
   std::vector<TTick> ticks;
   const double A = FScale->Apperture();
   const int L = ScaleLength();
+  ticks.reserve(size_t(std::max(L, 0)) + 2);  // at most one a pixel, but for the densest series
   const bool walked = WalkSeries(FValue->Value() - A / 2, A, D, L, [&](int i, int p) {
     if (p >= 0 && p <= L) ticks.push_back({i, p});
   });

@@ -87,10 +87,9 @@ void StraightCopy(const TRaster& r, const TRect& vis, const TRect& dest, const T
     put.Row(r.Row(y0), src.Pixels + size_t(y0 + dy) * n, n * size_t(y1 - y0));
     return;
   }
-  for (int y = y0; y < y1; ++y) {
-    const uint32_t* in = src.Pixels + size_t(y + dy) * size_t(src.Stride) + (x0 + dx);
-    put.Row(r.Row(y) + x0, in, n);
-  }
+  uint32_t* out = r.Row(y0) + x0;
+  const uint32_t* in = src.Pixels + size_t(y0 + dy) * size_t(src.Stride) + (x0 + dx);
+  for (int y = y0; y < y1; ++y, out += r.Stride, in += src.Stride) put.Row(out, in, n);
 }
 
 template <typename Put>

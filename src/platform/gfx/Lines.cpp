@@ -49,9 +49,11 @@ bool StrokeStraight(const TRaster& r, uint32_t ink, TPenMode mode, TPoint a, TPo
 // The one-pixel pen: start point in, end point out; phase is where a dotted pen is in its
 // pattern, whose gaps take a solid brush's colour.
 void StrokeThin(const TRaster& r, const TPen& pen, const TBrush& brush, TPoint a, TPoint b, int phase) {
-  const uint32_t ink = ColorToPixel(pen.Color()), gap = ColorToPixel(brush.Color());
-  const bool dotted = pen.Style() == psDot, fillGaps = dotted && brush.Style() == bsSolid;
+  const uint32_t ink = ColorToPixel(pen.Color());
+  const bool dotted = pen.Style() == psDot;
   if (!dotted && StrokeStraight(r, ink, pen.Mode(), a, b)) return;
+  const bool fillGaps = dotted && brush.Style() == bsSolid;
+  const uint32_t gap = fillGaps ? ColorToPixel(brush.Color()) : 0;
   const bool xMajor = XMajor(a, b);
   const int lo = xMajor ? r.Clip.Left : r.Clip.Top, hi = xMajor ? r.Clip.Right : r.Clip.Bottom;
   ForEachLinePixel(a, b, lo, hi, 0, 0, [&](int x, int y, int k) {

@@ -44,9 +44,10 @@ struct TRaster {
   }
   // Mixes pixel into (x, y) by coverage (0-255), for anti-aliased text.
   void Blend(int x, int y, uint32_t pixel, unsigned coverage) const;
-  // pixel * coverage + dst * (255 - coverage), each channel divided by 255 and rounded, for
-  // 0 < coverage < 255. Red and blue go together in one word: no lane exceeds 16 bits, and
-  // (v + 1 + (v >> 8)) >> 8 is exactly v / 255 for every v these sums reach.
+  // pixel * coverage + dst * (255 - coverage), each channel divided by 255 and rounded (so
+  // coverage 255 gives pixel and 0 gives dst, the unused top byte cleared). Red and blue go
+  // together in one word: no lane exceeds 16 bits, and (v + 1 + (v >> 8)) >> 8 is exactly
+  // v / 255 for every v these sums reach.
   static uint32_t Mix(uint32_t dst, uint32_t pixel, unsigned coverage) {
     const uint32_t inv = 255 - coverage;
     uint32_t rb = (pixel & 0xFF00FFu) * coverage + (dst & 0xFF00FFu) * inv + 0x7F007Fu;

@@ -74,10 +74,16 @@ void DrawGlyph(const TRaster& r, const TGlyph& g, int penX, int baseline, uint32
   for (int y = box.Top; y < box.Bottom; ++y) {
     const uint8_t* cov = g.Coverage.data() + size_t(y - y0) * size_t(g.Width) + size_t(box.Left - x0);
     uint32_t* out = r.Row(y) + box.Left;
+    if (mask) {
+      for (size_t i = 0; i < w; ++i)
+        if (cov[i] && mask->Contains(box.Left + int(i), y)) out[i] = TRaster::Mix(out[i], ink, cov[i]);
+      continue;
+    }
+    // Without branches on the coverage, which varies too much from pixel to pixel to guess:
+    // the mix of full coverage is the ink itself, and no coverage keeps the pixel as it was.
     for (size_t i = 0; i < w; ++i) {
-      const unsigned c = cov[i];
-      if (c == 0 || (mask && !mask->Contains(box.Left + int(i), y))) continue;
-      out[i] = c == 255 ? ink : TRaster::Mix(out[i], ink, c);
+      const uint32_t mixed = TRaster::Mix(out[i], ink, cov[i]);
+      out[i] = cov[i] ? mixed : out[i];
     }
   }
 }

@@ -100,7 +100,7 @@ TEST_F(Text, BoldIsWiderAndOnlyTheFontColourIsUsed) {
 // rounded to the nearest, for one coverage a per pixel. The mix works on two channels at once,
 // so a carry from one into the other would show here.
 TEST_F(Text, EdgePixelsMixFontAndBackgroundRoundedToTheNearest) {
-  for (unsigned a = 1; a < 255; ++a)
+  for (unsigned a = 0; a < 256; ++a)
     for (unsigned f = 0; f < 256; ++f)
       for (unsigned g = 0; g < 256; ++g) {
         const uint32_t ink = f << 16 | (255 - f) << 8 | g, back = g << 16 | f << 8 | (f ^ g);
