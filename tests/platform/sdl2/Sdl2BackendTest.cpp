@@ -131,7 +131,7 @@ TEST_F(Sdl2Window, WhatIsPaintedReachesTheScreenInThePassThatPaintedIt) {
   EXPECT_EQ(Hex(shot.At(22, 12)), "ff00") << "one pass paints and presents";
 }
 
-TEST_F(Sdl2Window, WhatAnotherWindowCoveredIsShownAgainAlsoWhereNothingChanged) {
+TEST_F(Sdl2Window, WhatAnotherWindowCoveredIsShownAgain) {
   ShowForm("Orvel expose test");
   Spot(Bounds(20, 10, 6, 4), clRed);
   app->ProcessMessages();

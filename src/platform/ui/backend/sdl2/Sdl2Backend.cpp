@@ -322,11 +322,7 @@ class TSdl2Backend : public TBackend {
     const int id = int(e.window.windowID);
     switch (e.window.event) {
       case SDL_WINDOWEVENT_CLOSE: out = {TBackendEventKind::Close, id, 0, 0}; return true;
-      case SDL_WINDOWEVENT_EXPOSED:
-        // Part of the window lost what it showed; the form shows it all again.
-        if (auto p = FPresenters.find(id); p != FPresenters.end()) p->second->Forget();
-        out = {TBackendEventKind::Expose, id, 0, 0};
-        return true;
+      case SDL_WINDOWEVENT_EXPOSED: out = {TBackendEventKind::Expose, id, 0, 0}; return true;
       case SDL_WINDOWEVENT_LEAVE: out = {TBackendEventKind::MouseLeave, id, 0, 0}; return true;
       default: return false;
     }

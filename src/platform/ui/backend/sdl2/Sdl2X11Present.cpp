@@ -84,51 +84,12 @@ void TX11Presenter::PutRect(const TPixelView& Buffer, const TRect& R, int Scale)
   Put(FEnlarged.data(), width, height, 0, 0, R.Left * Scale, R.Top * Scale, width, height);
 }
 
-void TX11Presenter::PutChanges(const TPixelView& Buffer, const TRect& R, int Scale) {
-  // Consecutive changed rows make one band, as wide as their changes together.
-  int bandTop = -1, bandLeft = R.Right, bandRight = R.Left;
-  for (int y = R.Top; y <= R.Bottom; ++y) {
-    int left = R.Right, right = R.Left;
-    if (y < R.Bottom) {
-      const uint32_t* now = Buffer.Pixels + ptrdiff_t(y) * Buffer.Stride;
-      uint32_t* sent = FSent.data() + ptrdiff_t(y) * FSentWidth;
-      left = R.Left;
-      while (left < R.Right && now[left] == sent[left]) ++left;
-      if (left < R.Right) {
-        right = R.Right;
-        while (now[right - 1] == sent[right - 1]) --right;
-        std::copy(now + left, now + right, sent + left);
-      }
-    }
-    if (left < right) {
-      if (bandTop < 0) bandTop = y;
-      bandLeft = std::min(bandLeft, left);
-      bandRight = std::max(bandRight, right);
-    } else if (bandTop >= 0) {
-      PutRect(Buffer, Rect(bandLeft, bandTop, bandRight, y), Scale);
-      bandTop = -1, bandLeft = R.Right, bandRight = R.Left;
-    }
-  }
-}
-
 void TX11Presenter::Present(const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale) {
-  if (!FGc || Buffer.Width <= 0 || Buffer.Height <= 0) return;
+  if (!FGc) return;
   const TRect whole = Rect(0, 0, Buffer.Width, Buffer.Height);
-  if (!FSentValid || FSentWidth != Buffer.Width || FSent.size() != size_t(Buffer.Width) * size_t(Buffer.Height)) {
-    // What the window shows is not known: all of it goes.
-    FSentWidth = Buffer.Width;
-    FSent.resize(size_t(Buffer.Width) * size_t(Buffer.Height));
-    for (int y = 0; y < Buffer.Height; ++y) {
-      const uint32_t* row = Buffer.Pixels + ptrdiff_t(y) * Buffer.Stride;
-      std::copy(row, row + Buffer.Width, FSent.data() + ptrdiff_t(y) * FSentWidth);
-    }
-    FSentValid = true;
-    PutRect(Buffer, whole, Scale);
-  } else {
-    for (const TRect& dirty : Rects) {
-      const TRect r = IntersectRect(dirty, whole);
-      if (!r.IsEmpty()) PutChanges(Buffer, r, Scale);
-    }
+  for (const TRect& dirty : Rects) {
+    const TRect r = IntersectRect(dirty, whole);
+    if (!r.IsEmpty()) PutRect(Buffer, r, Scale);
   }
   XFlush(static_cast<Display*>(FDisplay));
 }

@@ -16,12 +16,6 @@
 // destroyed by another client, a lost display) reach the handlers of Sdl2X11Watch as they
 // do for every other request.
 //
-// Only pixels that differ from what the window was last sent go out: a reading that
-// changes repaints a whole instrument, of which a few rows and columns really change. What
-// was sent is kept per window; the server keeps it too until it reports part of the window
-// lost (an expose), and Forget then makes the next Present send the whole back buffer, which
-// is complete whenever it is presented.
-//
 // User-interface thread only. Once the display is lost only the destructor may run: Xlib
 // then drops the request and frees what it holds on our side.
 class TX11Presenter {
@@ -36,16 +30,12 @@ class TX11Presenter {
   // Shows the rectangles of Buffer, each pixel as a Scale x Scale block, at the same places
   // (times Scale) of the window; the requests are sent off at once.
   void Present(const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale);
-  // The window's content is no longer known to be what was sent.
-  void Forget() { FSentValid = false; }
 
  private:
   TX11Presenter() = default;
   void Put(const uint32_t* Pixels, int Stride, int Height, int FromX, int FromY, int ToX, int ToY, int Width,
            int RectHeight);
   void PutRect(const TPixelView& Buffer, const TRect& R, int Scale);
-  // Sends the bands of rows of R whose pixels differ from FSent, and records them there.
-  void PutChanges(const TPixelView& Buffer, const TRect& R, int Scale);
 
   void* FDisplay = nullptr;  // Display*, GC and Visual* kept opaque: Xlib's macros stay in the .cpp
   unsigned long FWindow = 0;
@@ -53,7 +43,4 @@ class TX11Presenter {
   void* FVisual = nullptr;
   int FDepth = 0;
   std::vector<uint32_t> FEnlarged;  // one enlarged rectangle at a time
-  std::vector<uint32_t> FSent;      // the window's pixels as last sent, in the back buffer's size
-  int FSentWidth = 0;
-  bool FSentValid = false;
 };
