@@ -114,6 +114,9 @@ class ProgramWithSimulator : public ::testing::Test {
     return [this] { return SimulatorLog(); };
   }
   int StartCommandsSeen() const { return CountOf(SimulatorLog(), LoggedStartCommand); }
+  // The sensors answered a start command. Usually once; an answer followed by a data frame
+  // before the program looked counts as no answer there, and it asks again, so possibly more.
+  bool Acknowledged() const { return CountOf(SimulatorLog(), "ack sent") >= 1; }
 
   unsigned long WaitForWindow(const char* title = WindowTitle) {
     unsigned long w = 0;
@@ -164,7 +167,7 @@ class ProgramWithSimulator : public ::testing::Test {
     StartProgram();
     const unsigned long window = WaitForWindow();
     if (window == 0) return 0;
-    if (!WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000)) return 0;
+    if (!WaitUntil([&] { return Acknowledged(); }, 3000)) return 0;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // frames streaming
     return window;
   }
@@ -237,14 +240,16 @@ TEST_F(ProgramWithSimulator, OpensCentredWithItsFixedSizeAndRunsUntilItsWindowIs
   StartProgram();
   const unsigned long window = WaitForWindow();
   ASSERT_NE(window, 0u) << "no window; program " << (FProgram->Running() ? "running" : "ended");
-  EXPECT_TRUE(WaitUntil([&] { return CountOf(SimulatorLog(), "ack sent") == 1; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return Acknowledged(); }, 3000));
+  const int asked = StartCommandsSeen();
+  EXPECT_GE(asked, 1);
 
   ExpectCentredAtFixedSize(window, 256, 276);
 
   // With data streaming in, it keeps running and does not ask again.
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_TRUE(FProgram->Running());
-  EXPECT_EQ(StartCommandsSeen(), 1);
+  EXPECT_EQ(StartCommandsSeen(), asked);
 
   CloseAndExpectCleanExit(window);
 }
