@@ -2,6 +2,7 @@
 
 #include "platform/ui/backend/win32/Win32Api.h"
 #include "platform/rtl/win32/Utf16.h"
+#include "support/win32/TopDownDib.h"
 
 TWindowRef FindFormWindow(const std::string& Caption) {
   return FindWindowW(L"OrvelAX9Form", Utf8ToUtf16(Caption).c_str());
@@ -94,27 +95,12 @@ uint32_t ShownPixel(TWindowRef Window, int X, int Y) {
 std::vector<uint32_t> ShownPixels(TWindowRef window, int x, int y, int width, int height) {
   POINT origin{x, y};
   if (!ClientToScreen(HWND(window), &origin) || width <= 0 || height <= 0) return {};
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(mem, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   std::vector<uint32_t> out;
-  if (dib) {
-    HGDIOBJ old = SelectObject(mem, dib);
-    if (BitBlt(mem, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) {
-      const auto* p = static_cast<const uint32_t*>(bits);
-      out.assign(p, p + size_t(width) * size_t(height));
-      for (uint32_t& px : out) px &= 0xFFFFFF;
-    }
-    SelectObject(mem, old);
-    DeleteObject(dib);
+  {
+    const TTopDownDib dib(mem, width, height);
+    if (dib.Valid() && BitBlt(mem, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY)) out = dib.Rgb();
   }
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);

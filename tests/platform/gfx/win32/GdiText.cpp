@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/rtl/win32/Utf16.h"
+#include "support/win32/TopDownDib.h"
 
 namespace {
 
@@ -50,27 +51,15 @@ int GdiCellHeight(const TGdiFont& Font) {
 
 std::vector<bool> GdiTextInk(const TGdiFont& Font, const std::string& Utf8, int X, int Y, int Width, int Height) {
   const TFontDC f(Font);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = Width;
-  bi.bmiHeader.biHeight = -Height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(f.DC, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const TTopDownDib dib(f.DC, Width, Height);
   std::vector<bool> ink(size_t(Width) * size_t(Height));
-  if (!dib || !bits) return ink;
-  HGDIOBJ old = SelectObject(f.DC, dib);
-  auto* px = static_cast<uint32_t*>(bits);
-  std::fill(px, px + ink.size(), 0x00FFFFFFu);
+  if (!dib.Valid()) return ink;
+  std::fill(dib.Pixels(), dib.Pixels() + dib.Count(), 0x00FFFFFFu);
   SetBkMode(f.DC, TRANSPARENT);
   SetTextColor(f.DC, RGB(0, 0, 0));
   const std::wstring text = Utf8ToUtf16(Utf8);
   ExtTextOutW(f.DC, X, Y, 0, nullptr, text.c_str(), UINT(text.size()), nullptr);
-  GdiFlush();
-  for (size_t i = 0; i < ink.size(); ++i) ink[i] = (px[i] & 0xFFFFFF) == 0;
-  SelectObject(f.DC, old);
-  DeleteObject(dib);
+  const std::vector<uint32_t> rgb = dib.Rgb();
+  for (size_t i = 0; i < ink.size(); ++i) ink[i] = rgb[i] == 0;
   return ink;
 }
