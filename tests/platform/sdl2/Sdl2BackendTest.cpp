@@ -131,6 +131,28 @@ TEST_F(Sdl2Window, WhatIsPaintedReachesTheScreenInThePassThatPaintedIt) {
   EXPECT_EQ(Hex(shot.At(22, 12)), "ff00") << "one pass paints and presents";
 }
 
+TEST_F(Sdl2Window, PresentsInQuickSuccessionEndWithTheLastPictureEverywhere) {
+  // The server may still be reading what the previous pass sent when the next one presents.
+  ShowForm("Orvel succession test");
+  TSpot* a = Spot(Bounds(20, 10, 6, 4), clRed);
+  TSpot* b = Spot(Bounds(200, 250, 30, 20), clRed);
+  for (int i = 0; i < 40; ++i) {
+    (i % 2 ? a : b)->SetColor(i % 3 ? clLime : clBlue);
+    app->ProcessMessages();
+  }
+  a->SetColor(clYellow);
+  b->SetColor(clAqua);
+  app->ProcessMessages();
+  const TScreenShot shot = CaptureWindow(xid);
+  ASSERT_EQ(shot.Width, 256);
+  EXPECT_EQ(Hex(shot.At(20, 10)), "ffff00");
+  EXPECT_EQ(Hex(shot.At(25, 13)), "ffff00");
+  EXPECT_EQ(Hex(shot.At(200, 250)), "ffff");
+  EXPECT_EQ(Hex(shot.At(229, 269)), "ffff");
+  EXPECT_EQ(Hex(shot.At(199, 250)), "0");
+  EXPECT_EQ(Hex(shot.At(26, 10)), "0");
+}
+
 TEST_F(Sdl2Window, WhatAnotherWindowCoveredIsShownAgain) {
   ShowForm("Orvel expose test");
   Spot(Bounds(20, 10, 6, 4), clRed);

@@ -86,7 +86,10 @@ class TSdl2Backend : public TBackend {
       return NoWindow;
     const int id = int(SDL_GetWindowID(w));
     FWindows[id] = w;
-    if (auto p = TX11Presenter::ForWindow(w)) FPresenters[id] = std::move(p);
+    if (auto p = TX11Presenter::ForWindow(w)) {
+      if (p->CompletionEvent()) FInput.SetDroppedEvent(p->CompletionEvent());
+      FPresenters[id] = std::move(p);
+    }
     if (!FDisplay) SetDisplay(DisplayConnection(w));
     FOwnWait = FDisplay != nullptr;
     return id;

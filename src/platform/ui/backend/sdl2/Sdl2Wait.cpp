@@ -66,7 +66,13 @@ bool TDisplayInput::Unchanged() const {
 
 bool TDisplayInput::Look() {
   auto* d = static_cast<::Display*>(FDisplay);
-  FFoundQuiet = !EventsQueued(d);
+  bool any = EventsQueued(d);
+  // Peeking and taking from a queue that is not empty read nothing from the socket.
+  for (XEvent e; any && FDropped != 0 && XQLength(d) > 0 && (XPeekEvent(d, &e), e.type == FDropped);) {
+    XNextEvent(d, &e);
+    any = XQLength(d) > 0;
+  }
+  FFoundQuiet = !any;
   FQuietRequest = XNextRequest(d);
   return !FFoundQuiet;
 }

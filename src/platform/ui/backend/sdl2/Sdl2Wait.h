@@ -41,6 +41,10 @@ class TDisplayInput {
     FDisplay = Display;
     FFoundQuiet = FAfterQuietWait = false;
   }
+  // Events of this type (the answers to our own shared-memory presents) that a look finds at
+  // the head of Xlib's queue are taken off: nothing reads them, and handing them to SDL would
+  // cost a fetch of its own every time.
+  void SetDroppedEvent(int Type) { FDropped = Type; }
   bool HasInput();
   void Wait(int WakeFd, uint32_t TimeoutMs);
 
@@ -52,4 +56,5 @@ class TDisplayInput {
   bool FFoundQuiet = false;         // the last look found nothing
   bool FAfterQuietWait = false;     // the last wait ended with the socket not readable
   unsigned long FQuietRequest = 0;  // the display's next request number at that look
+  int FDropped = 0;                 // 0: none
 };

@@ -1,6 +1,10 @@
 #include "platform/ui/backend/sdl2/Sdl2X11Present.h"
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include <algorithm>
+#include <cstring>
 
 #include "platform/ui/backend/sdl2/Sdl2Scale.h"
 
@@ -8,6 +12,12 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+struct TX11Presenter::TShm {
+  XShmSegmentInfo Info{};
+  XImage* Image = nullptr;  // Width x Height pixels of 32 bits in the segment, rows unpadded
+};
 
 namespace {
 
@@ -15,6 +25,32 @@ bool LittleEndianHost() {
   const uint32_t probe = 1;
   return *reinterpret_cast<const unsigned char*>(&probe) == 1;
 }
+
+// A server on another machine would look for the segment's number among its own.
+bool LocalServer(Display* D) {
+  const char* name = DisplayString(D);
+  return name && (name[0] == ':' || std::strncmp(name, "unix:", 5) == 0);
+}
+
+// While the server is asked to attach a segment: whether it refused. Other errors go on to
+// the handler that was there before.
+struct TAttachErrors {
+  static constexpr int AttachRequest = 1;  // the extension's minor code for an attach
+  static inline int Opcode = 0;
+  static inline bool Refused = false;
+  static inline XErrorHandler Previous = nullptr;
+  static int On(Display* D, XErrorEvent* E) {
+    if (E->request_code == Opcode && E->minor_code == AttachRequest) {
+      Refused = true;
+      return 0;
+    }
+    return Previous ? Previous(D, E) : 0;
+  }
+};
+
+// Whether request Request has been handled by the server: an event or reply of it or of a
+// later request has been read. Request numbers wrap.
+bool Handled(Display* D, unsigned long Request) { return long(LastKnownRequestProcessed(D) - Request) >= 0; }
 
 }  // namespace
 
@@ -39,11 +75,66 @@ std::unique_ptr<TX11Presenter> TX11Presenter::ForWindow(SDL_Window* Window) {
   p->FGc = gc;
   p->FVisual = a.visual;
   p->FDepth = a.depth;
+  p->ShareMemory(a.width, a.height);
   return p;
 }
 
+void TX11Presenter::ShareMemory(int Width, int Height) {
+  Display* d = static_cast<Display*>(FDisplay);
+  int opcode = 0, firstEvent = 0, firstError = 0;
+  if (Width <= 0 || Height <= 0 || !LocalServer(d) || !XShmQueryExtension(d) ||
+      !XQueryExtension(d, "MIT-SHM", &opcode, &firstEvent, &firstError))
+    return;
+  auto shm = std::make_unique<TShm>();
+  const size_t bytes = size_t(Width) * size_t(Height) * 4;
+  shm->Info.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  if (shm->Info.shmid < 0) return;
+  void* at = shmat(shm->Info.shmid, nullptr, 0);
+  if (at == reinterpret_cast<void*>(-1)) {
+    shmctl(shm->Info.shmid, IPC_RMID, nullptr);
+    return;
+  }
+  shm->Info.shmaddr = static_cast<char*>(at);
+  shm->Info.readOnly = False;
+  shm->Image = XShmCreateImage(d, static_cast<Visual*>(FVisual), unsigned(FDepth), ZPixmap, shm->Info.shmaddr,
+                               &shm->Info, unsigned(Width), unsigned(Height));
+  bool attached = false;
+  if (shm->Image && shm->Image->bits_per_pixel == 32 && shm->Image->bytes_per_line == Width * 4) {
+    // The one round trip: the server's answer to the attach comes as an error or not at all.
+    XSync(d, False);
+    TAttachErrors::Opcode = opcode;
+    TAttachErrors::Refused = false;
+    TAttachErrors::Previous = XSetErrorHandler(TAttachErrors::On);
+    if (XShmAttach(d, &shm->Info)) {
+      XSync(d, False);
+      attached = !TAttachErrors::Refused;
+    }
+    XSetErrorHandler(TAttachErrors::Previous);
+  }
+  // Gone with the last of its users: the server's attachment, or our own detach below.
+  shmctl(shm->Info.shmid, IPC_RMID, nullptr);
+  if (attached) {
+    FShm = std::move(shm);
+    FCompletionEvent = firstEvent + ShmCompletion;
+    return;
+  }
+  if (shm->Image) {
+    shm->Image->data = nullptr;  // the segment's, not the image's to free
+    XDestroyImage(shm->Image);
+  }
+  shmdt(shm->Info.shmaddr);
+}
+
 TX11Presenter::~TX11Presenter() {
-  if (FGc) XFreeGC(static_cast<Display*>(FDisplay), static_cast<GC>(FGc));
+  Display* d = static_cast<Display*>(FDisplay);
+  if (FShm) {
+    // Handled after every request that reads the segment; our own mapping can go at once.
+    XShmDetach(d, &FShm->Info);
+    FShm->Image->data = nullptr;
+    XDestroyImage(FShm->Image);
+    shmdt(FShm->Info.shmaddr);
+  }
+  if (FGc) XFreeGC(d, static_cast<GC>(FGc));
 }
 
 void TX11Presenter::Put(const uint32_t* Pixels, int Stride, int Height, int FromX, int FromY, int ToX, int ToY,
@@ -84,12 +175,54 @@ void TX11Presenter::PutRect(const TPixelView& Buffer, const TRect& R, int Scale)
   Put(FEnlarged.data(), width, height, 0, 0, R.Left * Scale, R.Top * Scale, width, height);
 }
 
+bool TX11Presenter::SegmentFree() {
+  if (!FShmReading) return true;
+  Display* d = static_cast<Display*>(FDisplay);
+  // The answer is usually in by now, read or still on the socket: one read looks.
+  if (!Handled(d, FShmLastPut)) XEventsQueued(d, QueuedAfterReading);
+  FShmReading = !Handled(d, FShmLastPut);
+  return !FShmReading;
+}
+
+void TX11Presenter::PutShared(const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale) {
+  Display* d = static_cast<Display*>(FDisplay);
+  XImage* image = FShm->Image;
+  for (const TRect& r : Rects) {
+    if (Scale <= 1) {
+      for (int y = r.Top; y < r.Bottom; ++y)
+        std::memcpy(image->data + ptrdiff_t(y) * image->bytes_per_line + ptrdiff_t(r.Left) * 4,
+                    Buffer.Pixels + ptrdiff_t(y) * Buffer.Stride + r.Left, size_t(r.Width()) * 4);
+    } else {
+      EnlargeRect(Buffer, r, Scale, image->data, image->bytes_per_line);
+    }
+  }
+  for (size_t i = 0; i < Rects.size(); ++i) {
+    const TRect& r = Rects[i];
+    const bool last = i + 1 == Rects.size();
+    // Only the last request asks for the event: the server handles them in order.
+    XShmPutImage(d, FWindow, static_cast<GC>(FGc), image, r.Left * Scale, r.Top * Scale, r.Left * Scale,
+                 r.Top * Scale, unsigned(r.Width() * Scale), unsigned(r.Height() * Scale), last ? True : False);
+  }
+  FShmLastPut = XNextRequest(d) - 1;
+  FShmReading = true;
+}
+
 void TX11Presenter::Present(const TPixelView& Buffer, const std::vector<TRect>& Rects, int Scale) {
   if (!FGc) return;
   const TRect whole = Rect(0, 0, Buffer.Width, Buffer.Height);
+  std::vector<TRect> shown;
+  shown.reserve(Rects.size());
   for (const TRect& dirty : Rects) {
     const TRect r = IntersectRect(dirty, whole);
-    if (!r.IsEmpty()) PutRect(Buffer, r, Scale);
+    if (!r.IsEmpty()) shown.push_back(r);
+  }
+  if (shown.empty()) {
+    // Nothing to send: the flush is still made, which the wait relies on.
+  } else if (FShm && Buffer.Width * Scale <= FShm->Image->width && Buffer.Height * Scale <= FShm->Image->height &&
+             SegmentFree()) {
+    PutShared(Buffer, shown, Scale);
+  } else {
+    for (const TRect& r : shown) PutRect(Buffer, r, Scale);
   }
   XFlush(static_cast<Display*>(FDisplay));
 }
