@@ -1,5 +1,7 @@
 #include "platform/ui/Form.h"
 
+#include <cstdint>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Cursors.h"
@@ -117,10 +119,14 @@ TPaintDC TForm::RootDC() const {
 void TForm::MarkPainted(const TRect& SurfaceRect) {
   TRect r = IntersectRect(SurfaceRect, Rect(0, 0, FBuffer->Width(), FBuffer->Height()));
   if (r.IsEmpty()) return;
+  // Overlapping marks become one where that adds little: the box around a meter and the
+  // counter that overlaps one of its rows would be a third larger than both, all of it sent
+  // to the screen. Pixels in two marks go out twice, the same both times.
+  auto area = [](const TRect& a) { return int64_t(a.Width()) * a.Height(); };
   for (bool merged = true; merged;) {
     merged = false;
     for (auto it = FDirty.begin(); it != FDirty.end(); ++it) {
-      if (!IntersectRect(*it, r).IsEmpty()) {
+      if (!IntersectRect(*it, r).IsEmpty() && area(UnionRect(*it, r)) <= area(*it) + area(r)) {
         r = UnionRect(*it, r);
         FDirty.erase(it);
         merged = true;

@@ -145,6 +145,21 @@ TEST_F(Controls, OverlappingMarksArePaintedOnceAndPresentedOnce) {
   EXPECT_EQ(w->PresentCount, presents + 1) << "a pass with nothing painted presents nothing";
 }
 
+TEST_F(Controls, RepaintsThatOverlapByAStripArePresentedApartNotAsTheBoxAroundBoth) {
+  // A wide band and a small box overlapping its top row, as a meter and its counter; and two
+  // boxes whose bounding box is hardly larger than they are.
+  auto* band = Swatch("band", Rect(0, 16, 100, 49), clRed);
+  auto* box = Swatch("box", Rect(40, 0, 70, 17), clBlue);
+  auto* left = Swatch("left", Rect(0, 60, 50, 70), clLime);
+  auto* right = Swatch("right", Rect(40, 60, 90, 70), clYellow);
+  Pump();
+  for (TSwatch* s : {band, box, left, right}) s->Repaint();
+  Pump();
+  const auto* w = backend->FindWindow(form->WindowHandle());
+  EXPECT_EQ(w->LastDirty, (std::vector<TRect>{Rect(0, 16, 100, 49), Rect(40, 0, 70, 17), Rect(0, 60, 90, 70)}));
+  EXPECT_EQ(At(50, 16), clBlue) << "the box lies on the band's top row";
+}
+
 TEST_F(Controls, RepaintOfAnOpaqueControlPaintsItAndWhatLiesAboveAtOnceNothingBeneath) {
   auto* below = Swatch("below", Rect(0, 0, 50, 50), clGreen);
   auto* mid = Swatch("mid", Rect(10, 10, 40, 40), clRed);
