@@ -1,5 +1,7 @@
 #include "instruments/VrControls.h"
 
+#include <optional>
+
 #include "platform/gfx/Bitmap.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/ui/Cursors.h"
@@ -156,12 +158,21 @@ void TVrGraphicImageControl::PaintRequest(const TPaintDC* DC) {
     image = ImageCanvas();
     image->Lock();
     AttachDC(*DC);
+    std::optional<TCanvasState> keep;  // the image canvas back on its bitmap afterwards
+    if (FDrawsInPlace) {
+      keep.emplace(*image);
+      image->SetTarget(DC->Surface, DC->Origin,
+                       IntersectRect(DC->Clip, OffsetRect(ClientRect(), DC->Origin.X, DC->Origin.Y)));
+      FDrawingInPlace = true;
+    }
     try {
       Paint();
     } catch (...) {
+      FDrawingInPlace = false;
       DetachDC();
       throw;
     }
+    FDrawingInPlace = false;
     DetachDC();
   } catch (...) {
     if (image) image->Unlock();
@@ -197,6 +208,6 @@ void TVrGraphicImageControl::RestoreBackground() {
 }
 
 void TVrGraphicImageControl::Paint() {
-  Canvas()->Draw(0, 0, *FImageBitmap);
+  if (!FDrawingInPlace) Canvas()->Draw(0, 0, *FImageBitmap);
   if (FTransparent) ResumeCapturing();
 }

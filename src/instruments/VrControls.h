@@ -57,7 +57,15 @@ class TVrGraphicControl : public TGraphicControl {
 
 // An instrument control painted through an off-screen image. Descendants' Paint begins with
 // PrepareImage, draws on ImageCanvas (or DrawCanvas) and ends with this class's Paint, which
-// copies the image to the screen in one step.
+// copies the image to the screen in one step, so that a paint that fails halfway shows
+// nothing of what it drew.
+//
+// A descendant whose Paint can fail only before it draws anything may ask to draw in place
+// (SetDrawsInPlace): during a paint request its image canvas then looks straight at the
+// surface being painted, through the control's origin and clipped to its bounds and to the
+// area painted, and Paint copies nothing. Every paint covers the whole image (PrepareImage
+// fills it or restores the background into it), so the same pixels land where the copy would
+// have put them, without building the image first; the image bitmap then holds no picture.
 //
 // Transparent mode shows what lies beneath: the picture the parent drew there is captured
 // when the parent really painted (the capturing state, not opaque) and reused while only the
@@ -86,12 +94,15 @@ class TVrGraphicImageControl : public TVrGraphicControl {
   void RestoreBackground();
   void Paint() override;
   void MarkOpaque(bool value);
+  void SetDrawsInPlace(bool value) { FDrawsInPlace = value; }
 
  private:
   void ResumeCapturing();
 
   std::unique_ptr<TBitmap> FBackgroundBitmap;
   std::unique_ptr<TBitmap> FImageBitmap;
+  bool FDrawsInPlace = false;
+  bool FDrawingInPlace = false;  // the image canvas is on the painted surface now
   bool FNeedBackground = true;
   bool FTransparent = false;
   TCanvas* FDrawCanvas = nullptr;

@@ -17,6 +17,7 @@ constexpr int64_t kMaxStripWidth = 1 << 15;
 TVrCounter::TVrCounter(TComponent* AOwner)
     : TVrGraphicImageControl(AOwner), FBitmap(std::make_unique<TBitmap>()), FDigitStrip(std::make_unique<TBitmap>()) {
   MarkOpaque(true);
+  SetDrawsInPlace(true);
   SetBounds(Left(), Top(), 150, 25);
   SetColor(clBtnFace);
   SetParentColor(false);
@@ -100,7 +101,8 @@ bool TVrCounter::ProposeAutoSize(int& NewWidth, int& NewHeight) {
 }
 
 void TVrCounter::Paint() {
-  PrepareImage();
+  // The strip is built before the image is touched: the counter draws in place, and only
+  // building it can fail.
   TCanvas* strip = FDigitStrip->Canvas();
   strip->Brush()->SetStyle(bsSolid);
   strip->Brush()->SetColor(Color());
@@ -121,6 +123,7 @@ void TVrCounter::Paint() {
       if (x < 0) break;  // a negative spacing walks left of the row
     }
   }
+  PrepareImage();
   TCanvas* image = ImageCanvas();
   image->Brush()->SetStyle(Transparent() ? bsClear : bsSolid);
   TRect dest;

@@ -80,6 +80,7 @@ void DrawSegments(TCanvas* ACanvas, const TRect& ClientRect, const TVrPalette& P
 
 TVrDigit::TVrDigit(TComponent* AOwner) : TVrGraphicImageControl(AOwner), FPalette(std::make_unique<TVrPalette>()) {
   MarkOpaque(true);
+  SetDrawsInPlace(true);  // nothing in its paint can fail
   FControlStyle.Exclude(csSetCaption);
   SetBounds(Left(), Top(), 50, 60);
   SetColor(clBlack);

@@ -217,6 +217,7 @@ void TVrLiniarIndicator::Assign(const TPersistent* Source) {
 
 TVrJogMeter::TVrJogMeter(TComponent* AOwner) : TVrGraphicImageControl(AOwner) {
   MarkOpaque(true);
+  SetDrawsInPlace(true);
   SetBounds(0, 0, 160, 40);
   SetColor(clBlack);
   SetParentColor(false);
@@ -315,6 +316,12 @@ std::vector<TVrJogMeter::TTick> TVrJogMeter::TickSeries(double D) const {
 
 std::vector<TVrJogMeter::TLabel> TVrJogMeter::LabelLayout(TCanvas* ACanvas) const {
   std::vector<TLabel> labels;
+  LayOutLabels(ACanvas, labels);
+  return labels;
+}
+
+void TVrJogMeter::LayOutLabels(TCanvas* ACanvas, std::vector<TLabel>& labels) const {
+  labels.clear();
   const double A = FScale->Apperture(), D = FScale->Step();
   const double S0 = FValue->Value() - A / 2;
   const double first = std::trunc(S0 / D) * D - S0;
@@ -343,15 +350,21 @@ std::vector<TVrJogMeter::TLabel> TVrJogMeter::LabelLayout(TCanvas* ACanvas) cons
     r.Right = W;
     labels.push_back({std::move(text), r});
   });
-  return labels;
 }
 
 void TVrJogMeter::Paint() {
+  // The meter draws in place: what can fail (a label's format) is done before the first
+  // pixel, so that a failed paint leaves the screen as it was.
+  CalcBaseline();
+  if (FScale->Visible()) {
+    TCanvas* image = ImageCanvas();
+    image->SetFont(Font());
+    LayOutLabels(image, FLabels);
+  }
   PrepareImage();
   SetDrawCanvas(ImageCanvas());
   try {
     DrawBackground();
-    CalcBaseline();
     DrawMeterCaption();
     DrawLabels();
     DrawTicks();
@@ -434,7 +447,7 @@ void TVrJogMeter::DrawLabels() {
   LabelRect = ClientRect();
   c->Brush()->SetStyle(bsClear);
   c->SetFont(Font());
-  for (const TLabel& l : LabelLayout(c)) {
+  for (const TLabel& l : FLabels) {
     LabelRect = l.Rect;
     TRect r = LabelRect;
     c->DrawText(r, l.Text, kLabelFormat);

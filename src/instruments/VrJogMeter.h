@@ -121,6 +121,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
   // The labels of the long ticks with the rectangles they are drawn into, measured in the
   // meter's font on ACanvas.
   std::vector<TLabel> LabelLayout(TCanvas* ACanvas) const;
+  void LayOutLabels(TCanvas* ACanvas, std::vector<TLabel>& Labels) const;  // into Labels, reusing it
   std::string FormatLabel(double X) const;
   int ValueToPixel(double Offset) const;
   int ScaleLength() const;
@@ -130,7 +131,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
   void DrawBackground();
   void CalcBaseline();
   void DrawMeterCaption();
-  void DrawLabels();
+  void DrawLabels();  // those laid out at the start of the paint
   void DrawTicks();
   void DrawIndicator();
 
@@ -151,6 +152,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
   };
 
   TVrDirection FDirection = voHorizontal;
+  std::vector<TLabel> FLabels;  // of the paint under way
   // The gradient as last painted, copied instead of painted again (hundreds of bands) while
   // its key holds.
   std::unique_ptr<TBitmap> FGradient;

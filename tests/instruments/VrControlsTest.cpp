@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "instruments/InstrumentTestSupport.h"
 #include "instruments/VrControls.h"
+#include "instruments/VrCounter.h"
+#include "instruments/VrDigit.h"
+#include "instruments/VrJogMeter.h"
 #include "platform/gfx/Canvas.h"
 #include "platform/gfx/Font.h"
 #include "platform/ui/Cursors.h"
@@ -147,6 +152,44 @@ TEST_F(VrImageControl, APaintErrorLeavesTheScreenAndTheCanvasesAsTheyWere) {
   EXPECT_EQ(c->Canvas()->LockCount(), 0);
   EXPECT_EQ(c->ImageCanvas()->LockCount(), 0);
   EXPECT_EQ(c->Canvas()->Surface(), nullptr);
+}
+
+// The meter, the counter and the sign draw straight onto the form, stacked as in the main
+// window: a paint of part of them must leave the rest of the screen alone and put back
+// exactly what a whole paint shows there.
+TEST_F(VrImageControl, ControlsDrawingInPlaceRepaintOnlyTheAreaAndAsAWholePaintWould) {
+  auto* meter = Place<TVrJogMeter>(8, 16, 240, 33);
+  meter->Font()->SetHeight(-11);
+  meter->Value()->SetValue(-7);
+  auto* counter = Place<TVrCounter>(104, 0, 49, 17);
+  counter->SetTransparent(true);
+  counter->SetValue(7);
+  auto* sign = Place<TVrDigit>(104, 0, 16, 17);
+  sign->SetActiveOnly(true);
+  sign->SetTransparent(true);
+  sign->SetSegments(TVrDigitSegments{seg2});
+  Pump();
+  const TRect all = Rect(0, 0, 256, 60);
+  std::vector<TColor> whole;
+  for (int y = all.Top; y < all.Bottom; ++y)
+    for (int x = all.Left; x < all.Right; ++x) whole.push_back(At(x, y));
+  TCanvas* screen = form->BackBuffer()->Canvas();
+  screen->Brush()->SetColor(clFuchsia);
+  screen->FillRect(all);
+  const TRect part = Rect(100, 10, 130, 30);  // the counter's and the sign's lower rows, the meter's top
+  form->InvalidateRect(part);
+  Pump();
+  int wrong = 0, touched = 0;
+  for (int y = all.Top; y < all.Bottom; ++y)
+    for (int x = all.Left; x < all.Right; ++x) {
+      const TColor c = At(x, y);
+      if (x >= part.Left && x < part.Right && y >= part.Top && y < part.Bottom)
+        wrong += c != whole[size_t(y - all.Top) * size_t(all.Width()) + size_t(x - all.Left)];
+      else
+        touched += c != clFuchsia;
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(touched, 0);
 }
 
 TEST_F(VrImageControl, TheDesignFrameIsDrawnOnlyInDesignMode) {
