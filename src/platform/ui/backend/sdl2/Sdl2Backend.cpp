@@ -140,9 +140,10 @@ class TSdl2Backend : public TBackend {
   void Present(int window, const TPixelView& buffer, const std::vector<TRect>& dirty) override {
     SDL_Window* w = Find(window);
     if (!w || dirty.empty()) return;
-    if (auto p = FPresenters.find(window); p != FPresenters.end())
+    if (auto p = FPresenters.find(window); p != FPresenters.end()) {
       p->second->Present(buffer, dirty, FScale.Pixels(w));
-    else
+      if (!Lost()) FInput.Flushed();
+    } else
       BlitToWindow(w, buffer, dirty, FScale.Pixels(w));
   }
 

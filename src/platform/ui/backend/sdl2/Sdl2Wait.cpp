@@ -64,23 +64,31 @@ bool TDisplayInput::Unchanged() const {
   return FFoundQuiet && XNextRequest(d) == FQuietRequest && XQLength(d) == 0;
 }
 
-bool TDisplayInput::Look() {
+void TDisplayInput::NoteLook(bool Any) {
   auto* d = static_cast<::Display*>(FDisplay);
-  bool any = EventsQueued(d);
   // Peeking and taking from a queue that is not empty read nothing from the socket.
-  for (XEvent e; any && FDropped != 0 && XQLength(d) > 0 && (XPeekEvent(d, &e), e.type == FDropped);) {
+  for (XEvent e; Any && FDropped != 0 && XQLength(d) > 0 && (XPeekEvent(d, &e), e.type == FDropped);) {
     XNextEvent(d, &e);
-    any = XQLength(d) > 0;
+    Any = XQLength(d) > 0;
   }
-  FFoundQuiet = !any;
+  FFoundQuiet = !Any;
   FQuietRequest = XNextRequest(d);
+}
+
+bool TDisplayInput::Look() {
+  NoteLook(EventsQueued(static_cast<::Display*>(FDisplay)));
   return !FFoundQuiet;
+}
+
+void TDisplayInput::Flushed() {
+  if (FDisplay) NoteLook(XQLength(static_cast<::Display*>(FDisplay)) > 0);
 }
 
 bool TDisplayInput::HasInput() {
   if (!FDisplay) return true;
-  const bool known = FAfterQuietWait && Unchanged();
+  const bool known = (FPassesSinceWait == 0 ? FAfterQuietWait : FPassesSinceWait == 1) && Unchanged();
   FAfterQuietWait = false;
+  if (FPassesSinceWait < 2) ++FPassesSinceWait;
   return !known && Look();
 }
 
@@ -91,6 +99,7 @@ void TDisplayInput::Wait(int WakeFd, uint32_t TimeoutMs) {
     return;
   }
   FAfterQuietWait = false;
+  FPassesSinceWait = 0;
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (!Unchanged() && Look())) return;
   std::vector<THandle> fds{ConnectionNumber(d)};
   if (WakeFd >= 0) fds.push_back(WakeFd);

@@ -31,15 +31,19 @@ void WaitForInput(TDisplayLink Display, int WakeFd, uint32_t TimeoutMs);
 bool NextSdlEvent(SDL_Event& Event, bool Fetch = true);
 
 // The same two calls for the message loop's display, reading the socket less: the pass right
-// after a wait that ended with the socket not readable has nothing to read, and a wait right
-// after a look that found nothing need not look again. Both hold only while no request went
-// out (a reply or a flush may read events on the way) and Xlib queued nothing. Any other pass
-// looks: events may have come while no wait was watching the socket.
+// after a wait that ended with the socket not readable has nothing to read, nor has the pass
+// after that one when its predecessor looked or knew; a wait right after a look that found
+// nothing need not look again. All this holds only while no request went out (a reply or a
+// flush may read events on the way; the backend's own flush when presenting counts as a
+// look) and Xlib queued nothing. What comes meanwhile stays on the socket, where the next
+// wait sees it. The loop makes those two passes between waits when nothing else comes in;
+// any further pass looks, so that a caller that passes without waiting still gets its events.
 class TDisplayInput {
  public:
   void SetDisplay(TDisplayLink Display) {
     FDisplay = Display;
     FFoundQuiet = FAfterQuietWait = false;
+    FPassesSinceWait = 0;
   }
   // Events of this type (the answers to our own shared-memory presents) that a look finds at
   // the head of Xlib's queue are taken off: nothing reads them, and handing them to SDL would
@@ -47,14 +51,18 @@ class TDisplayInput {
   void SetDroppedEvent(int Type) { FDropped = Type; }
   bool HasInput();
   void Wait(int WakeFd, uint32_t TimeoutMs);
+  // After the backend's own flush (presenting), which reads the socket as a look does.
+  void Flushed();
 
  private:
   bool Unchanged() const;
   bool Look();
+  void NoteLook(bool Any);
 
   TDisplayLink FDisplay = nullptr;
   bool FFoundQuiet = false;         // the last look found nothing
   bool FAfterQuietWait = false;     // the last wait ended with the socket not readable
+  int FPassesSinceWait = 0;
   unsigned long FQuietRequest = 0;  // the display's next request number at that look
   int FDropped = 0;                 // 0: none
 };
