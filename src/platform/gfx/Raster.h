@@ -93,6 +93,9 @@ void ForEachLinePixel(TPoint a, TPoint b, int lo, int hi, long long before, long
 // in the brush's colour (the key-colour copies).
 void CopyRowExceptKey(uint32_t* out, const uint32_t* in, size_t n, uint32_t key);
 void CopyRowKeyAsBrush(uint32_t* out, const uint32_t* in, size_t n, uint32_t key, uint32_t brush);
+// n pixels of a row mixed with ink by their coverage (TRaster::Mix); a pixel of coverage 0 is
+// left exactly as it was.
+void BlendRow(uint32_t* out, const uint8_t* coverage, size_t n, uint32_t ink);
 
 // Pens wider than one pixel (always solid). The pixels such a pen covers along a path
 // (surface coordinates, only those within r's clip): every segment a band as wide as the pen

@@ -79,12 +79,7 @@ void DrawGlyph(const TRaster& r, const TGlyph& g, int penX, int baseline, uint32
         if (cov[i] && mask->Contains(box.Left + int(i), y)) out[i] = TRaster::Mix(out[i], ink, cov[i]);
       continue;
     }
-    // Without branches on the coverage, which varies too much from pixel to pixel to guess:
-    // the mix of full coverage is the ink itself, and no coverage keeps the pixel as it was.
-    for (size_t i = 0; i < w; ++i) {
-      const uint32_t mixed = TRaster::Mix(out[i], ink, cov[i]);
-      out[i] = cov[i] ? mixed : out[i];
-    }
+    BlendRow(out, cov, w, ink);
   }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "PixelSupport.h"
 #include "platform/gfx/Font.h"
 #include "platform/gfx/FontFace.h"
@@ -114,6 +117,27 @@ TEST_F(Text, EdgePixelsMixFontAndBackgroundRoundedToTheNearest) {
           ASSERT_EQ(mixed, exact) << a << " " << f << " " << g;
         }
       }
+
+  // A glyph's row is mixed several pixels at a time: every coverage, every channel pair, and
+  // every length of row, so that each position within a block and each short tail is met. A
+  // pixel without coverage keeps even its unused top byte; a mixed one has it cleared.
+  std::vector<uint32_t> row(260);
+  std::vector<uint8_t> cover(260);
+  for (unsigned f = 0; f < 256; ++f)
+    for (unsigned g = 0; g < 256; ++g) {
+      const uint32_t ink = f << 16 | (255 - f) << 8 | g, back = 0x5A000000u | g << 16 | f << 8 | (f ^ g);
+      const size_t n = 256 + (f + g) % 4, from = g % 3;  // odd lengths and offsets too
+      for (size_t i = 0; i < row.size(); ++i) cover[i] = uint8_t(i - from + f);
+      std::fill(row.begin(), row.end(), back);
+      BlendRow(row.data() + from, cover.data() + from, n, ink);
+      for (size_t i = 0; i < row.size(); ++i) {
+        const bool inside = i >= from && i < from + n;
+        const uint32_t want = inside && cover[i] ? TRaster::Mix(back, ink, cover[i]) : back;
+        if (row[i] != want) {
+          ASSERT_EQ(row[i], want) << f << " " << g << " at " << i;
+        }
+      }
+    }
 
   const TColor back = RGB(200, 30, 90), ink = RGB(10, 250, 140);
   Fill(b, back);
