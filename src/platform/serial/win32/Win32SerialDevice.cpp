@@ -144,8 +144,12 @@ TCommWaitResult TWin32SerialDevice::WaitCommEvent(uint32_t& events, TEventObject
         SetLastError(e);
         return TCommWaitResult::Refused;
       }
+      // The wait has ended: its event is set only then. The result is asked for as by a
+      // caller that waits, which returns at once here. Wine's comm wait may end on a thread
+      // of its own before WaitCommEvent has marked it pending, and that mark then stays;
+      // asked without waiting, the ended wait would read as unfinished for good.
       DWORD n;
-      if (!GetOverlappedResult(FPort, &ov, &n, FALSE)) return TCommWaitResult::Refused;
+      if (!GetOverlappedResult(FPort, &ov, &n, TRUE)) return TCommWaitResult::Refused;
     }
     if (mask != 0) {
       events = mask;
