@@ -303,6 +303,12 @@ std::string TVrJogMeter::FormatLabel(double X) const {
 
 std::vector<TVrJogMeter::TTick> TVrJogMeter::TickSeries(double D) const {
   std::vector<TTick> ticks;
+  ListTicks(D, ticks);
+  return ticks;
+}
+
+void TVrJogMeter::ListTicks(double D, std::vector<TTick>& ticks) const {
+  ticks.clear();
   const double A = FScale->Apperture();
   const int L = ScaleLength();
   ticks.reserve(size_t(std::max(L, 0)) + 2);  // at most one a pixel, but for the densest series
@@ -311,7 +317,6 @@ std::vector<TVrJogMeter::TTick> TVrJogMeter::TickSeries(double D) const {
   });
   if (!walked)  // finer than the pixels: every position carries a tick
     for (int p = 0; p <= L; ++p) ticks.push_back({-1, p});
-  return ticks;
 }
 
 std::vector<TVrJogMeter::TLabel> TVrJogMeter::LabelLayout(TCanvas* ACanvas) const {
@@ -465,7 +470,8 @@ void TVrJogMeter::DrawTicks() {
   const int lengths[2] = {FScale->HeightMin(), FScale->HeightMax()};
   for (int s = 0; s < 2; ++s) {
     const int len = sign * lengths[s];
-    for (const TTick& t : TickSeries(steps[s])) {
+    ListTicks(steps[s], FTicks);
+    for (const TTick& t : FTicks) {
       if (FDirection == voHorizontal) {
         c->MoveTo(t.Pixel, BaselineY);
         c->LineTo(t.Pixel, BaselineY + len);

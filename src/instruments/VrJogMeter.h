@@ -118,6 +118,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
   };
   // The ticks of the series of step D that fall on the meter, in order.
   std::vector<TTick> TickSeries(double D) const;
+  void ListTicks(double D, std::vector<TTick>& Ticks) const;  // into Ticks, reusing it
   // The labels of the long ticks with the rectangles they are drawn into, measured in the
   // meter's font on ACanvas.
   std::vector<TLabel> LabelLayout(TCanvas* ACanvas) const;
@@ -153,6 +154,7 @@ class TVrJogMeter : public TVrGraphicImageControl {
 
   TVrDirection FDirection = voHorizontal;
   std::vector<TLabel> FLabels;  // of the paint under way
+  std::vector<TTick> FTicks;    // the series being drawn
   // The gradient as last painted, copied instead of painted again (hundreds of bands) while
   // its key holds.
   std::unique_ptr<TBitmap> FGradient;

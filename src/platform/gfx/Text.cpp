@@ -1,5 +1,6 @@
 // Text: measuring, and drawing lines of glyphs into a rectangle.
 #include <algorithm>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -42,24 +43,21 @@ TLine StripPrefix(std::string_view s) {
   return line;
 }
 
+TLine MakeLine(std::string_view p, TTextFormat f, TFontFace& face) {
+  TLine l = f.Contains(tfNoPrefix) ? TLine{std::string(p)} : StripPrefix(p);
+  l.Width = LineWidth(face, l.Text);
+  return l;
+}
+
+// The lines of a text that is not a single line.
 std::vector<TLine> SplitLines(std::string_view text, TTextFormat f, TFontFace& face) {
-  std::vector<std::string_view> parts;
-  if (f.Contains(tfSingleLine)) {
-    parts.push_back(text);
-  } else {
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-      if (i < text.size() && !IsLineBreak(text[i])) continue;
-      parts.push_back(text.substr(start, i - start));
-      if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-  }
   std::vector<TLine> lines;
-  for (std::string_view p : parts) {
-    TLine l = f.Contains(tfNoPrefix) ? TLine{std::string(p)} : StripPrefix(p);
-    l.Width = LineWidth(face, l.Text);
-    lines.push_back(std::move(l));
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !IsLineBreak(text[i])) continue;
+    lines.push_back(MakeLine(text.substr(start, i - start), f, face));
+    if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
+    start = i + 1;
   }
   return lines;
 }
@@ -153,7 +151,7 @@ int FirstLineTop(const TRect& r, int cell, TTextFormat f) {
   return r.Top;
 }
 
-TRect Extent(const TRect& r, const std::vector<TLine>& lines, int cell) {
+TRect Extent(const TRect& r, std::span<const TLine> lines, int cell) {
   int widest = 0;
   for (const TLine& l : lines) widest = std::max(widest, l.Width);
   return Rect(r.Left, r.Top, r.Left + widest, r.Top + cell * int(lines.size()));
@@ -166,7 +164,14 @@ int TCanvas::DrawText(TRect& R, const std::string& Text, TTextFormat Format) {
     if (Format.Contains(tfCalcRect)) R = Rect(R.Left, R.Top, R.Left, R.Top);
     return 0;
   }
-  const std::vector<TLine> lines = SplitLines(Text, Format, FFont->Face());
+  // A single line, as most texts are, needs no list of lines.
+  std::vector<TLine> many;
+  TLine one;
+  std::span<const TLine> lines(&one, 1);
+  if (Format.Contains(tfSingleLine))
+    one = MakeLine(Text, Format, FFont->Face());
+  else
+    lines = many = SplitLines(Text, Format, FFont->Face());
   const int h = FFont->Face().CellHeight(), total = h * int(lines.size());
   if (Format.Contains(tfCalcRect)) {
     R = Extent(R, lines, h);
