@@ -121,8 +121,8 @@ TEST_F(Text, EdgePixelsMixFontAndBackgroundRoundedToTheNearest) {
   // A glyph's row is mixed several pixels at a time: every coverage, every channel pair, and
   // every length of row, so that each position within a block and each short tail is met. A
   // pixel without coverage keeps even its unused top byte; a mixed one has it cleared.
-  std::vector<uint32_t> row(260);
-  std::vector<uint8_t> cover(260);
+  std::vector<uint32_t> row(264);
+  std::vector<uint8_t> cover(264);
   for (unsigned f = 0; f < 256; ++f)
     for (unsigned g = 0; g < 256; ++g) {
       const uint32_t ink = f << 16 | (255 - f) << 8 | g, back = 0x5A000000u | g << 16 | f << 8 | (f ^ g);
