@@ -1,6 +1,13 @@
 #include "platform/kernel/EventObject.h"
 
+#include <atomic>
+
 #include "platform/kernel/Tick.h"
+
+uint64_t TEventObject::NextSerial() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
 
 uint64_t TickNow() { return GetTickCount64(); }
 

@@ -23,10 +23,16 @@ class TEventObject {
   bool ManualReset() const { return FManualReset; }
   // Signalled while the object is (readable on Linux); the object keeps ownership.
   THandle Handle() const { return FHandle; }
+  // A number no other event object of the process has had: tells this object apart from
+  // one that was destroyed and left its address and its handle's number to it.
+  uint64_t Serial() const { return FSerial; }
 
  private:
+  static uint64_t NextSerial();
+
   THandle FHandle;
   bool FManualReset;
+  const uint64_t FSerial = NextSerial();
 };
 
 // Waits until one of the objects is signalled or the time (ms; INFINITE = no limit) is up;

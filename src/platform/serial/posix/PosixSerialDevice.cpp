@@ -304,13 +304,31 @@ void TPosixSerialDevice::ArmTxWatch(bool on) {
   epoll_ctl(FEpoll, EPOLL_CTL_MOD, FOutFd, &out);
 }
 
-void TPosixSerialDevice::TakeEpollEvents() {
-  epoll_event evs[4];
-  const int n = epoll_wait(FEpoll, evs, 4, 0);
+bool TPosixSerialDevice::WatchStop(TEventObject& stop) {
+  if (stop.Serial() == FStopSerial) return true;
+  // The one before is gone (and left the set with its descriptor) or is another object.
+  if (FStopSerial != 0) epoll_ctl(FEpoll, EPOLL_CTL_DEL, FStopFd, nullptr);
+  FStopSerial = 0;
+  epoll_event e{};
+  e.events = EPOLLIN;
+  e.data.fd = int(stop.Handle());
+  if (epoll_ctl(FEpoll, EPOLL_CTL_ADD, e.data.fd, &e) < 0) return false;
+  FStopFd = e.data.fd;
+  FStopSerial = stop.Serial();
+  return true;
+}
+
+// Notes what epoll reported; true when the stop signal was among it.
+bool TPosixSerialDevice::TakeEpollEvents(const epoll_event* evs, int n) {
+  bool stopped = false;
   std::lock_guard<std::mutex> g(FLock);
   for (int i = 0; i < n; ++i) {
     const int fd = evs[i].data.fd;
     const uint32_t ev = evs[i].events;
+    if (FStopSerial != 0 && fd == FStopFd) {
+      stopped = true;
+      continue;
+    }
     if (fd == FKick.Handle()) {
       FKick.Reset();
       continue;
@@ -321,10 +339,12 @@ void TPosixSerialDevice::TakeEpollEvents() {
     }
     if (fd == FFd && (ev & EPOLLIN)) FPending |= EV_RXCHAR & FMask;
   }
+  return stopped;
 }
 
 TCommWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, TEventObject& stop) {
   events = 0;
+  const bool stopInSet = WatchStop(stop);
   for (;;) {
     int timeout;
     {
@@ -343,14 +363,22 @@ TCommWaitResult TPosixSerialDevice::WaitCommEvent(uint32_t& events, TEventObject
       timeout = DrainWaitLocked();
       if (ErrorsMayPassUnseenLocked()) timeout = timeout < 0 ? ErrorRecheckMs : std::min(timeout, ErrorRecheckMs);
     }
-    pollfd p[2] = {{FEpoll, POLLIN, 0}, {int(stop.Handle()), POLLIN, 0}};
-    const int n = poll(p, 2, timeout);
+    epoll_event evs[5];
+    int n;
+    if (stopInSet) {
+      n = epoll_wait(FEpoll, evs, 5, timeout);
+    } else {
+      // The stop signal could not join the set: waited on beside it.
+      pollfd p[2] = {{FEpoll, POLLIN, 0}, {int(stop.Handle()), POLLIN, 0}};
+      n = poll(p, 2, timeout);
+      if (n > 0 && p[1].revents) return TCommWaitResult::Stopped;
+      if (n > 0) n = epoll_wait(FEpoll, evs, 5, 0);
+    }
     if (n < 0) {
       if (errno == EINTR) continue;
       return TCommWaitResult::Refused;
     }
-    if (p[1].revents) return TCommWaitResult::Stopped;
-    if (p[0].revents) TakeEpollEvents();
+    if (TakeEpollEvents(evs, n)) return TCommWaitResult::Stopped;
   }
 }
 

@@ -42,7 +42,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   TPosixSerialDevice() = default;
   bool Init(int fd);
   void CollectLocked();
-  void TakeEpollEvents();
+  bool WatchStop(TEventObject& stop);
+  bool TakeEpollEvents(const struct epoll_event* events, int count);
   void ArmTxWatch(bool on);
   void ModemLinesChanged();
   int DrainWaitLocked() const;
@@ -56,6 +57,10 @@ class TPosixSerialDevice final : public TSerialDevice {
   int FOutFd = -1;  // a second descriptor of the tty, so "writable" is watched apart from input
   int FEpoll = -1;
   TEventObject FKick{true, false};  // the modem watcher wakes the waiting thread with it
+  // The stop signal of WaitCommEvent, in the epoll set while it is the one given (the event
+  // thread's, the same at every wait): one epoll_wait then waits for everything.
+  int FStopFd = -1;
+  uint64_t FStopSerial = 0;  // 0: none in the set
 
   std::mutex FLock;  // guards the fields below
   uint32_t FMask = 0;
