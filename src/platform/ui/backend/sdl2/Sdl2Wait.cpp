@@ -1,5 +1,11 @@
 #include "platform/ui/backend/sdl2/Sdl2Wait.h"
 
+#include <sys/epoll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <vector>
 
 #include "platform/kernel/EventObject.h"
@@ -101,8 +107,43 @@ void TDisplayInput::Wait(int WakeFd, uint32_t TimeoutMs) {
   FAfterQuietWait = false;
   FPassesSinceWait = 0;
   if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || (!Unchanged() && Look())) return;
+  if (SleepQuietly(ConnectionNumber(d), WakeFd, TimeoutMs)) return;
   std::vector<THandle> fds{ConnectionNumber(d)};
   if (WakeFd >= 0) fds.push_back(WakeFd);
   // The socket is looked at first: a wake alone leaves it as it was found.
   FAfterQuietWait = SocketStayedQuiet(WaitForHandles(fds, TimeoutMs));
+}
+
+TDisplayInput::~TDisplayInput() {
+  if (FEpoll >= 0) close(FEpoll);
+}
+
+// The wait on the epoll set; false when there is none (the caller then polls).
+bool TDisplayInput::SleepQuietly(int Socket, int WakeFd, uint32_t TimeoutMs) {
+  if (FEpollSocket != Socket || FEpollWake != WakeFd) {
+    // Made once for these two (a failure too: then the caller polls).
+    if (FEpoll >= 0) close(FEpoll);
+    FEpoll = epoll_create1(EPOLL_CLOEXEC);
+    FEpollSocket = Socket;
+    FEpollWake = WakeFd;
+    epoll_event e{};
+    e.events = EPOLLIN;
+    bool ok = FEpoll >= 0;
+    for (int fd : {Socket, WakeFd}) {
+      e.data.fd = fd;
+      if (ok && fd >= 0) ok = epoll_ctl(FEpoll, EPOLL_CTL_ADD, fd, &e) == 0;
+    }
+    if (!ok && FEpoll >= 0) {
+      close(FEpoll);
+      FEpoll = -1;
+    }
+  }
+  if (FEpoll < 0) return false;
+  epoll_event got[2];
+  const int n = epoll_wait(FEpoll, got, 2, TimeoutMs == INFINITE ? -1 : int(std::min<uint32_t>(TimeoutMs, INT_MAX)));
+  // An interrupted wait ends as a wake would; the loop comes back if there was nothing.
+  bool socket = n < 0 && errno != EINTR;
+  for (int i = 0; i < n; ++i) socket |= got[i].data.fd == Socket;
+  FAfterQuietWait = !socket;
+  return true;
 }

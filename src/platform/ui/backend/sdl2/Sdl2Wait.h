@@ -40,10 +40,16 @@ bool NextSdlEvent(SDL_Event& Event, bool Fetch = true);
 // any further pass looks, so that a caller that passes without waiting still gets its events.
 class TDisplayInput {
  public:
+  TDisplayInput() = default;
+  TDisplayInput(const TDisplayInput&) = delete;
+  TDisplayInput& operator=(const TDisplayInput&) = delete;
+  ~TDisplayInput();
+
   void SetDisplay(TDisplayLink Display) {
     FDisplay = Display;
     FFoundQuiet = FAfterQuietWait = false;
     FPassesSinceWait = 0;
+    FEpollSocket = -1;  // the set is made again for its socket
   }
   // Events of this type (the answers to our own shared-memory presents) that a look finds at
   // the head of Xlib's queue are taken off: nothing reads them, and handing them to SDL would
@@ -58,11 +64,16 @@ class TDisplayInput {
   bool Unchanged() const;
   bool Look();
   void NoteLook(bool Any);
+  bool SleepQuietly(int Socket, int WakeFd, uint32_t TimeoutMs);
 
   TDisplayLink FDisplay = nullptr;
   bool FFoundQuiet = false;         // the last look found nothing
   bool FAfterQuietWait = false;     // the last wait ended with the socket not readable
   int FPassesSinceWait = 0;
+  // The socket and the wake descriptor in one epoll set, made at the first wait: the loop
+  // sleeps once per received chunk, and a poll sets up its watch of both every time.
+  int FEpoll = -1;
+  int FEpollSocket = -1, FEpollWake = -1;
   unsigned long FQuietRequest = 0;  // the display's next request number at that look
   int FDropped = 0;                 // 0: none
 };
