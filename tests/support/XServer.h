@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -26,10 +27,7 @@ class TXServer {
   }
 
   ~TXServer() {
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-    }
+    if (FPid > 0) End(SIGTERM);
     if (FHadDisplay)
       setenv("DISPLAY", FOldDisplay.c_str(), 1);
     else
@@ -48,13 +46,27 @@ class TXServer {
   // false when it is not a server of our own. DISPLAY still names it.
   bool Kill(int sig) {
     if (!FOwn || FPid <= 0) return false;
-    kill(FPid, sig);
-    waitpid(FPid, nullptr, 0);
-    FPid = -1;
+    End(sig);
     return true;
   }
 
  private:
+  // A server that outlives its signal by 10 s is killed, with a line saying so: a test that
+  // waited for it without end would hang until its time limit, telling nothing.
+  void End(int sig) {
+    kill(FPid, sig);
+    for (int waited = 0; waitpid(FPid, nullptr, WNOHANG) == 0; waited += 5) {
+      if (waited >= 10000) {
+        fprintf(stderr, "Xvfb (pid %d) still ran 10 s after signal %d; killed\n", int(FPid), sig);
+        kill(FPid, SIGKILL);
+        waitpid(FPid, nullptr, 0);
+        break;
+      }
+      usleep(5000);
+    }
+    FPid = -1;
+  }
+
   bool Start() {
     int fds[2];
     if (system("command -v Xvfb >/dev/null 2>&1") != 0 || pipe(fds) != 0) return false;
