@@ -15,7 +15,7 @@ if [ -z "${COST_INNER:-}" ]; then
   scripts/setup libxdamage-dev
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$build" -j 2 --target OrvelAX9
-  cc -O2 -Wall -Wextra -o "$build/pty_pace" bench/pty_pace.c -lXdamage -lX11
+  cc -O2 -Wall -Wextra -pthread -o "$build/pty_pace" bench/pty_pace.c -lXdamage -lX11
   COST_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$seconds"
 fi
 

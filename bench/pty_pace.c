@@ -1,7 +1,10 @@
 /* Feeds a program the sensors' stream at the line's real rate, on a pseudo-terminal, in
  * writes of a chosen size, and measures what that costs it. The same writes go, at the same
  * moments, to a second pseudo-terminal read by the least a reader can do (wait until
- * readable, read, nothing else): the floor the program is compared with.
+ * readable, read, nothing else): the floor the program is compared with. A third reader adds
+ * only the program's hand-over: a waiting thread hands each completed wait to a second
+ * thread, which reads the bytes, and blocks until it has; its cost is the least any program
+ * built that way can reach.
  *
  *   pty_pace --link PATH [--chunks 1,8,24,64] [--seconds 15] [--startup 4] [--settle 1]
  *            [--latency-chunk 8] [--rate 1920] -- PROGRAM [ARGUMENTS]
@@ -23,11 +26,14 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -122,8 +128,7 @@ static void WriteAll(int Fd, const uint8_t* Bytes, int Size) {
   }
 }
 
-/* The floor: nothing but waiting and reading. */
-static void MinimalReader(const char* Path) {
+static int OpenRaw(const char* Path) {
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   const int fd = open(Path, O_RDONLY | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) _exit(1);
@@ -134,13 +139,73 @@ static void MinimalReader(const char* Path) {
     t.c_cc[VTIME] = 0;
     tcsetattr(fd, TCSANOW, &t);
   }
+  return fd;
+}
+
+static void ReadAll(int Fd) {
   uint8_t buf[8192];
+  while (read(Fd, buf, sizeof buf) > 0) {
+  }
+}
+
+/* The floor: nothing but waiting and reading. */
+static void MinimalReader(const char* Path) {
+  const int fd = OpenRaw(Path);
   struct pollfd p = {fd, POLLIN, 0};
   for (;;) {
     if (poll(&p, 1, -1) < 0 && errno != EINTR) _exit(1);
     if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) _exit(0);
-    while (read(fd, buf, sizeof buf) > 0) {
-    }
+    ReadAll(fd);
+  }
+}
+
+/* The floor of a blocking hand-over: the waiting thread wakes the reading thread's epoll
+ * through an eventfd and sleeps on a condition until the bytes are read. */
+static struct {
+  int Port, Wake;
+  pthread_mutex_t Lock;
+  pthread_cond_t Read;
+  int Done;
+} HandOver = {-1, -1, PTHREAD_MUTEX_INITIALIZER, PTHREAD_COND_INITIALIZER, 0};
+
+static void* WaitingThread(void* Unused) {
+  (void)Unused;
+  const int ep = epoll_create1(EPOLL_CLOEXEC);
+  struct epoll_event e = {EPOLLIN, {0}};
+  if (ep < 0 || epoll_ctl(ep, EPOLL_CTL_ADD, HandOver.Port, &e) != 0) _exit(1);
+  for (;;) {
+    struct epoll_event got;
+    if (epoll_wait(ep, &got, 1, -1) < 1) continue;
+    if (got.events & (EPOLLHUP | EPOLLERR)) _exit(0);
+    pthread_mutex_lock(&HandOver.Lock);
+    HandOver.Done = 0;
+    const uint64_t one = 1;
+    if (write(HandOver.Wake, &one, sizeof one) != sizeof one) _exit(1);
+    while (!HandOver.Done) pthread_cond_wait(&HandOver.Read, &HandOver.Lock);
+    pthread_mutex_unlock(&HandOver.Lock);
+  }
+  return NULL;
+}
+
+static void HandOverReader(const char* Path) {
+  HandOver.Port = OpenRaw(Path);
+  HandOver.Wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  const int ep = epoll_create1(EPOLL_CLOEXEC);
+  struct epoll_event e = {EPOLLIN, {0}};
+  pthread_t waiting;
+  if (HandOver.Wake < 0 || ep < 0 || epoll_ctl(ep, EPOLL_CTL_ADD, HandOver.Wake, &e) != 0 ||
+      pthread_create(&waiting, NULL, WaitingThread, NULL) != 0)
+    _exit(1);
+  for (;;) {
+    struct epoll_event got;
+    if (epoll_wait(ep, &got, 1, -1) < 1) continue;
+    uint64_t count;
+    if (read(HandOver.Wake, &count, sizeof count) != sizeof count) continue;
+    ReadAll(HandOver.Port);
+    pthread_mutex_lock(&HandOver.Lock);
+    HandOver.Done = 1;
+    pthread_cond_signal(&HandOver.Read);
+    pthread_mutex_unlock(&HandOver.Lock);
   }
 }
 
@@ -337,14 +402,15 @@ int main(int argc, char** argv) {
   }
   if (!link || i >= argc) Usage();
 
-  TPty ptys[2];
-  OpenPty(&ptys[0]);
-  OpenPty(&ptys[1]);
+  TPty ptys[3];
+  for (int k = 0; k < 3; ++k) OpenPty(&ptys[k]);
   unlink(link);
   if (symlink(ptys[0].Path, link) != 0) Fail(link);
 
   const pid_t reader = fork();
   if (reader == 0) MinimalReader(ptys[1].Path);
+  const pid_t handOver = fork();
+  if (handOver == 0) HandOverReader(ptys[2].Path);
   const pid_t program = fork();
   if (program == 0) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -352,29 +418,30 @@ int main(int argc, char** argv) {
     _exit(127);
   }
 
-  TFeed feed = {ptys, 2, NULL, {{0}, 0}, {{0}, 0}};
+  TFeed feed = {ptys, 3, NULL, {{0}, 0}, {{0}, 0}};
   Stream(&feed, 24, startup);
 
-  printf("%-16s %14s %14s %10s %12s\n", "bytes per write", "program", "floor", "ratio", "writes/s");
+  printf("%-16s %14s %14s %10s %16s %10s\n", "bytes per write", "program", "floor", "ratio", "hand-over floor",
+         "writes/s");
   long rssMax = 0;
   for (char* tok = strtok(chunkList, ","); tok; tok = strtok(NULL, ",")) {
     const int size = atoi(tok);
     if (size < 1 || size > 256) continue;
     Stream(&feed, size, settle);
-    const double t0 = Now(), p0 = CpuSeconds(program), r0 = CpuSeconds(reader);
+    const double t0 = Now(), p0 = CpuSeconds(program), r0 = CpuSeconds(reader), h0 = CpuSeconds(handOver);
     for (double done = 0; done < seconds; done += 1) {
       Stream(&feed, size, seconds - done < 1 ? seconds - done : 1);
       const long rss = StatusKb(program, "VmRSS");
       if (rss > rssMax) rssMax = rss;
     }
-    const double t1 = Now(), p1 = CpuSeconds(program), r1 = CpuSeconds(reader);
+    const double t1 = Now(), p1 = CpuSeconds(program), r1 = CpuSeconds(reader), h1 = CpuSeconds(handOver);
     if (p0 < 0 || p1 < 0) {
       fprintf(stderr, "pty_pace: the program ended\n");
       return 1;
     }
     const double wall = t1 - t0, prog = 100 * (p1 - p0) / wall, floor = 100 * (r1 - r0) / wall;
-    printf("%-16d %12.2f %% %12.2f %% %9.1fx %12.0f\n", size, prog, floor, floor > 0 ? prog / floor : 0,
-           Rate / size);
+    printf("%-16d %12.2f %% %12.2f %% %9.1fx %14.2f %% %10.0f\n", size, prog, floor, floor > 0 ? prog / floor : 0,
+           100 * (h1 - h0) / wall, Rate / size);
     fflush(stdout);
   }
   printf("resident memory: %.1f MB at most (sampled each second), peak %.1f MB\n", (double)rssMax / 1024,
@@ -407,10 +474,12 @@ int main(int argc, char** argv) {
 
   kill(program, SIGTERM);
   kill(reader, SIGTERM);
+  kill(handOver, SIGTERM);
   for (int k = 0; k < 50 && waitpid(program, NULL, WNOHANG) == 0; ++k) usleep(100000);
   kill(program, SIGKILL);
   waitpid(program, NULL, 0);
   waitpid(reader, NULL, 0);
+  waitpid(handOver, NULL, 0);
   unlink(link);
   return status;
 }
