@@ -23,17 +23,18 @@ void PaintPending(TBenchWindow& w) {
   benchmark::DoNotOptimize(w.Form->BackBuffer()->Pixels());
 }
 
-// An attitude frame and a heading frame that change all three readings: every meter,
+// The i-th attitude frame and heading frame, which change all three readings: every meter,
 // counter and (the sign flips each time) both sign digits repaint.
+void FeedFramesChangingAll(TBenchWindow& w, int i) {
+  w.Feed(ChangingAttitude(i));
+  w.Feed(HeadingFrame(uint16_t(i % 360), 0x02));
+  PaintPending(w);
+}
+
 void BM_FramesChangingRollPitchAndHeading(benchmark::State& state) {
   TBenchWindow w;
   int i = 0;
-  for (auto _ : state) {
-    ++i;
-    w.Feed(ChangingAttitude(i));
-    w.Feed(HeadingFrame(uint16_t(i % 360), 0x02));
-    PaintPending(w);
-  }
+  for (auto _ : state) FeedFramesChangingAll(w, ++i);
 }
 BENCHMARK(BM_FramesChangingRollPitchAndHeading)->Unit(benchmark::kMicrosecond);
 
@@ -57,10 +58,7 @@ void BM_FramesChangingAllAfterOtherWork(benchmark::State& state) {
     std::memset(other, i & 0xFF, size);
     benchmark::ClobberMemory();
     state.ResumeTiming();
-    ++i;
-    w.Feed(ChangingAttitude(i));
-    w.Feed(HeadingFrame(uint16_t(i % 360), 0x02));
-    PaintPending(w);
+    FeedFramesChangingAll(w, ++i);
   }
   munmap(other, size);
 }
